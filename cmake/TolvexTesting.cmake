@@ -1,0 +1,31 @@
+# TolvexTesting.cmake - GoogleTest through CTest, and tolvex_add_test() for one test program.
+enable_testing()
+
+find_package(GTest QUIET)
+if(NOT GTest_FOUND)
+    # A cross build finds no GoogleTest for its target; build it from Debian's source copy.
+    set(TOLVEX_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest sources")
+    if(NOT EXISTS ${TOLVEX_GTEST_SOURCE_DIR}/CMakeLists.txt)
+        message(FATAL_ERROR "GoogleTest not found; install libgtest-dev or set TOLVEX_GTEST_SOURCE_DIR")
+    endif()
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    add_subdirectory(${TOLVEX_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+    add_library(GTest::gmock ALIAS gmock)
+endif()
+
+# tolvex_add_test(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>])
+# One executable per module under test, registered as one CTest test. A cross build runs it
+# through CMAKE_CROSSCOMPILING_EMULATOR (Wine for the Windows build).
+function(tolvex_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    tolvex_set_warnings(${name})
+    add_test(NAME ${name} COMMAND ${name})
+    if(ARG_LABELS)
+        set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
+endfunction()
