@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# setup.sh - installs the Debian packages a build needs, only those that are missing.
+# Usage: scripts/setup.sh [base] [qt] [win] [fuzz]   (no argument: all of them)
+set -euo pipefail
+
+declare -A groups=(
+    [base]="cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev"
+    [qt]="qt6-base-dev qt6-base-dev-tools libgl-dev fonts-wqy-microhei xvfb xauth openbox xdotool xclip imagemagick x11-utils"
+    [win]="g++-mingw-w64-x86-64 wine64 wine locales xvfb xauth"
+    [fuzz]="clang-14 libclang-rt-14-dev"
+)
+
+wanted=()
+for group in "${@:-base qt win fuzz}"; do
+    for g in $group; do
+        [[ -n "${groups[$g]:-}" ]] || { echo "setup.sh: unknown group '$g'" >&2; exit 2; }
+        read -r -a pkgs <<<"${groups[$g]}"
+        wanted+=("${pkgs[@]}")
+    done
+done
+
+missing=()
+for p in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if ((${#missing[@]})); then
+    echo "setup.sh: installing ${missing[*]}"
+    SUDO=""
+    [[ $(id -u) -eq 0 ]] || SUDO="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update -qq
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Wine reads the Chinese code page from a zh_CN locale, which must be generated.
+if [[ " ${wanted[*]} " == *" locales "* ]] && ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
+    SUDO=""
+    [[ $(id -u) -eq 0 ]] || SUDO="sudo"
+    $SUDO sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+    $SUDO locale-gen >/dev/null
+fi
