@@ -27,6 +27,9 @@ TEST(NumberTable, EveryEntryHoldsTheDigitsOfItsIndexWithMarkZero) {
 TEST(NumberTable, IsCompleteBeforeBuildAndUnchangedByRebuilding) {
     // No BuildNumberTable call has run in this process yet (each test program is its own
     // process and this is the only test here that builds).
+    const auto early = tolvex::ReduceNumbers(DrawDigits{4, 5, 6}, DrawDigits{1, 2, 3});
+    EXPECT_EQ(early.count, 722);
+    EXPECT_EQ(early.text.substr(0, 12), "000 002 003 ");
     const tolvex::NumberTable before = GetNumberTable();
     EXPECT_EQ(before[999].hundreds, 9);
     EXPECT_EQ(before[7].units, 7);
