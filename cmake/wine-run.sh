@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# wine-run.sh - runs a Windows program under Wine in a quiet prefix, creating the prefix once.
+# The prefix is $WINEPREFIX when set, else wineprefix/ in the build folder above the program.
+# The locale defaults to zh_CN.UTF-8, which gives Wine the Chinese ANSI code page 936.
+set -euo pipefail
+program=$1
+shift
+if [[ -z "${WINEPREFIX:-}" ]]; then
+    dir=$(cd "$(dirname "$program")" && pwd)
+    while [[ "$dir" != / && ! -f "$dir/CMakeCache.txt" ]]; do dir=$(dirname "$dir"); done
+    [[ "$dir" != / ]] || dir=$(cd "$(dirname "$program")" && pwd)
+    export WINEPREFIX="$dir/wineprefix"
+fi
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+if [[ -z "${LC_ALL:-}" ]] && locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+    export LC_ALL=zh_CN.UTF-8
+fi
+# Two tests started together must not both build the prefix.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+    flock 9
+    if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+        wine wineboot -i >/dev/null 2>&1
+        wineserver -w
+    fi
+) 9>"$WINEPREFIX.lock"
+exec wine "$program" "$@"
