@@ -1,0 +1,110 @@
+// backtest.cpp - the rule sieve, the backtest tally and the compact history store.
+#include "backtest.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace tolvex::cli {
+namespace {
+
+void Digits(int number, int (&digits)[3]) {
+    digits[0] = number / 100;
+    digits[1] = number / 10 % 10;
+    digits[2] = number % 10;
+}
+
+}  // namespace
+
+Sieve::Sieve(int previous, int last) {
+    int p[3];
+    Digits(previous, p);
+    Digits(last, last_);
+    // A parallel shift of the last draw by s survives the zero-sum rule unless s equals, in
+    // some position, zero - last = (-2 last - previous) mod 10. Of the 729 numbers the
+    // zero-sum rule keeps, the 10 - d shifts that survive it fall, where d is the number of
+    // distinct such values: 719 + d are kept.
+    int shift[3];
+    for (int k = 0; k < 3; ++k) {
+        zero_[k] = (20 - last_[k] - p[k]) % 10;
+        shift[k] = (zero_[k] + 10 - last_[k]) % 10;
+    }
+    const int distinct =
+        1 + (shift[1] != shift[0]) + (shift[2] != shift[0] && shift[2] != shift[1]);
+    kept_ = 719 + distinct;
+}
+
+bool Sieve::Keeps(int number) const {
+    int d[3];
+    Digits(number, d);
+    if (d[0] == zero_[0] || d[1] == zero_[1] || d[2] == zero_[2]) {
+        return false;
+    }
+    const int s0 = (d[0] + 10 - last_[0]) % 10;
+    return s0 != (d[1] + 10 - last_[1]) % 10 || s0 != (d[2] + 10 - last_[2]) % 10;
+}
+
+std::optional<double> Summary::HitRate() const {
+    if (tested == 0) {
+        return std::nullopt;
+    }
+    return static_cast<double>(hits) / static_cast<double>(tested);
+}
+
+std::optional<double> Summary::ChanceRate() const {
+    if (tested == 0) {
+        return std::nullopt;
+    }
+    return ExpectedHits() / static_cast<double>(tested);
+}
+
+std::optional<double> Summary::ZScore() const {
+    if (variance_e6 == 0) {
+        return std::nullopt;
+    }
+    const double sd = std::sqrt(static_cast<double>(variance_e6)) / 1000.0;
+    return (static_cast<double>(hits) - ExpectedHits()) / sd;
+}
+
+std::optional<TestedDraw> Backtest::Add(int number) {
+    ++summary_.draws;
+    std::optional<TestedDraw> verdict;
+    if (previous_ >= 0) {
+        const Sieve sieve(previous_, last_);
+        const bool hit = sieve.Keeps(number);
+        const auto kept = static_cast<std::uint64_t>(sieve.kept());
+        ++summary_.tested;
+        summary_.kept_sum += kept;
+        summary_.variance_e6 += kept * (1000 - kept);
+        if (hit) {
+            ++summary_.hits;
+            miss_run_ = 0;
+            summary_.longest_hit_run = std::max(summary_.longest_hit_run, ++hit_run_);
+        } else {
+            hit_run_ = 0;
+            summary_.longest_miss_run = std::max(summary_.longest_miss_run, ++miss_run_);
+        }
+        verdict = TestedDraw{previous_, last_, number, sieve.kept(), hit};
+    }
+    previous_ = last_;
+    last_ = number;
+    return verdict;
+}
+
+bool History::Add(int number, std::uint64_t line, std::string_view label) {
+    if (line > std::numeric_limits<std::uint32_t>::max()) {
+        return false;
+    }
+    label = label.substr(0, std::numeric_limits<std::uint16_t>::max());
+    entries_.push_back(Entry{labels_.size(), static_cast<std::uint32_t>(line),
+                             static_cast<std::uint16_t>(label.size()),
+                             static_cast<std::uint16_t>(number)});
+    labels_.append(label);
+    return true;
+}
+
+void History::Reverse() {
+    std::reverse(entries_.begin(), entries_.end());
+}
+
+}  // namespace tolvex::cli

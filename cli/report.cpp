@@ -1,0 +1,352 @@
+// report.cpp - the text, CSV and JSON backtest reports.
+#include "report.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace tolvex::cli {
+namespace {
+
+constexpr std::string_view kHitMark = "\xE4\xB8\xAD";  // 中 in UTF-8
+constexpr std::string_view kMissMark = "X";
+
+std::string_view Mark(bool hit) {
+    return hit ? kHitMark : kMissMark;
+}
+
+void AppendThree(std::string& out, int number) {
+    out += static_cast<char>('0' + number / 100);
+    out += static_cast<char>('0' + number / 10 % 10);
+    out += static_cast<char>('0' + number % 10);
+}
+
+void AppendUint(std::string& out, std::uint64_t value) {
+    char digits[24];
+    const auto r = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, r.ptr);
+}
+
+// A count of thousandths written exactly, e.g. 719558 as "719.558", -2558 as "-2.558".
+std::string Thousandths(std::int64_t value) {
+    std::string s = value < 0 ? "-" : "";
+    const std::uint64_t magnitude = value < 0 ? static_cast<std::uint64_t>(-(value + 1)) + 1
+                                              : static_cast<std::uint64_t>(value);
+    AppendUint(s, magnitude / 1000);
+    const auto frac = static_cast<int>(magnitude % 1000);
+    s += '.';
+    AppendThree(s, frac);
+    return s;
+}
+
+std::int64_t ExcessThousandths(const Summary& s) {
+    return static_cast<std::int64_t>(s.hits * 1000) - static_cast<std::int64_t>(s.kept_sum);
+}
+
+std::string Percent(std::optional<double> rate) {
+    return rate ? Fixed(*rate * 100.0, 2) + "%" : "n/a";
+}
+
+std::string JsonNumber(std::optional<double> value, int digits) {
+    return value ? Fixed(*value, digits) : "null";
+}
+
+// Length of the valid UTF-8 sequence at text[i], or 0 when the byte there starts none.
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+        return 1;
+    }
+    std::size_t n;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+        lo = b == 0xE0 ? 0xA0 : 0x80;
+        hi = b == 0xED ? 0x9F : 0xBF;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+        lo = b == 0xF0 ? 0x90 : 0x80;
+        hi = b == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (i + n > text.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < n; ++k) {
+        const auto c = static_cast<unsigned char>(text[i + k]);
+        if (c < (k == 1 ? lo : 0x80) || c > (k == 1 ? hi : 0xBF)) {
+            return 0;
+        }
+    }
+    return n;
+}
+
+void AppendTextLabel(std::string& out, std::string_view label, std::size_t width) {
+    for (const char c : label) {
+        const auto b = static_cast<unsigned char>(c);
+        out += b < 0x20 || b == 0x7F ? ' ' : c;
+    }
+    out.append(width - LabelWidth(label), ' ');
+}
+
+void AppendPadded(std::string& out, std::string_view text, std::size_t width) {
+    if (text.size() < width) {
+        out.append(width - text.size(), ' ');
+    }
+    out += text;
+}
+
+}  // namespace
+
+std::optional<Format> ParseFormat(std::string_view name) {
+    if (name == "text") {
+        return Format::Text;
+    }
+    if (name == "csv") {
+        return Format::Csv;
+    }
+    if (name == "json") {
+        return Format::Json;
+    }
+    return std::nullopt;
+}
+
+std::string Fixed(double value, int digits) {
+    char buffer[64];
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, digits);
+    std::string s(buffer, r.ptr);
+    if (s.size() > 1 && s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) {
+        s.erase(0, 1);  // no "-0.00"
+    }
+    return s;
+}
+
+std::size_t LabelWidth(std::string_view label) {
+    std::size_t width = 0;
+    for (const char c : label) {
+        width += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }
+    return width;
+}
+
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        const auto b = static_cast<unsigned char>(c);
+        const std::size_t n = Utf8Length(text, i);
+        if (n == 0) {
+            out += "\\ufffd";
+            ++i;
+            continue;
+        }
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (b < 0x20 || b == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\u%04x", b);
+            out += hex;
+        } else {
+            out.append(text.substr(i, n));
+        }
+        i += n;
+    }
+    out += '"';
+    return out;
+}
+
+std::string CsvField(std::string_view text) {
+    if (text.find_first_of(",\"\t\r\n") == std::string_view::npos) {
+        return std::string(text);
+    }
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"') {
+            out += '"';
+        }
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+std::string SummaryText(const Summary& s) {
+    std::string out = "draws read     ";
+    AppendUint(out, s.draws);
+    out += ", tested ";
+    AppendUint(out, s.tested);
+    out += s.tested == 0 ? " (a backtest needs at least three draws)\n"
+                         : " (each draw from the third on)\n";
+    out += "hit rate       " + Percent(s.HitRate());
+    if (s.tested > 0) {
+        out += " (";
+        AppendUint(out, s.hits);
+        out += " hits)";
+    }
+    out += "\nchance rate    " + Percent(s.ChanceRate());
+    if (s.tested > 0) {
+        out += " (" + Thousandths(static_cast<std::int64_t>(s.kept_sum)) +
+               " hits expected: the kept count / 1000 of each tested draw)";
+    }
+    out += '\n';
+    if (s.tested > 0) {
+        const auto z = s.ZScore();
+        out += "difference     " + Thousandths(ExcessThousandths(s)) +
+               " hits, z = " + (z ? Fixed(*z, 2) : "n/a") +
+               " (a z between -2 and 2 is ordinary chance variation)\n";
+        out += "longest runs   ";
+        AppendUint(out, s.longest_hit_run);
+        out += " hits, ";
+        AppendUint(out, s.longest_miss_run);
+        out += " misses\n";
+    }
+    return out;
+}
+
+ReportWriter::ReportWriter(Format format, bool rows, std::size_t label_width, std::string& out)
+    : format_(format), rows_(rows), label_width_(label_width), out_(out) {}
+
+void ReportWriter::Begin() {
+    if (!rows_) {
+        return;
+    }
+    switch (format_) {
+        case Format::Text:
+            out_ += "   line  ";
+            if (label_width_ > 0) {
+                out_ += "label";
+                out_.append(label_width_ > 5 ? label_width_ - 5 : 0, ' ');
+                out_ += "  ";
+            }
+            out_ += "prev  last  draw  kept  hit\n";
+            break;
+        case Format::Csv:
+            out_ += "line,label,previous,last,draw,kept,hit\n";
+            break;
+        case Format::Json:
+            out_ += "{\"rows\":[";
+            break;
+    }
+}
+
+void ReportWriter::Add(const Row& row) {
+    if (!rows_) {
+        return;
+    }
+    const TestedDraw& t = row.test;
+    switch (format_) {
+        case Format::Text: {
+            char line[24];
+            const auto r = std::to_chars(line, line + sizeof line, row.line);
+            AppendPadded(out_, std::string_view(line, static_cast<std::size_t>(r.ptr - line)), 7);
+            out_ += "  ";
+            if (label_width_ > 0) {
+                AppendTextLabel(out_, row.label, label_width_ > 5 ? label_width_ : 5);
+                out_ += "  ";
+            }
+            AppendThree(out_, t.previous);
+            out_ += "   ";
+            AppendThree(out_, t.last);
+            out_ += "   ";
+            AppendThree(out_, t.draw);
+            out_ += "   ";
+            AppendUint(out_, static_cast<std::uint64_t>(t.kept));
+            out_ += "   ";
+            out_ += Mark(t.hit);
+            out_ += '\n';
+            break;
+        }
+        case Format::Csv:
+            AppendUint(out_, row.line);
+            out_ += ',';
+            out_ += CsvField(row.label);
+            out_ += ',';
+            AppendThree(out_, t.previous);
+            out_ += ',';
+            AppendThree(out_, t.last);
+            out_ += ',';
+            AppendThree(out_, t.draw);
+            out_ += ',';
+            AppendUint(out_, static_cast<std::uint64_t>(t.kept));
+            out_ += ',';
+            out_ += Mark(t.hit);
+            out_ += '\n';
+            break;
+        case Format::Json:
+            out_ += first_ ? "\n" : ",\n";
+            out_ += "{\"line\":";
+            AppendUint(out_, row.line);
+            out_ += ",\"label\":" + JsonString(row.label) + ",\"previous\":\"";
+            AppendThree(out_, t.previous);
+            out_ += "\",\"last\":\"";
+            AppendThree(out_, t.last);
+            out_ += "\",\"draw\":\"";
+            AppendThree(out_, t.draw);
+            out_ += "\",\"kept\":";
+            AppendUint(out_, static_cast<std::uint64_t>(t.kept));
+            out_ += t.hit ? ",\"hit\":true}" : ",\"hit\":false}";
+            break;
+    }
+    first_ = false;
+}
+
+void ReportWriter::End(const Summary& s) {
+    switch (format_) {
+        case Format::Text:
+            if (rows_) {
+                out_ += '\n';
+            }
+            out_ += SummaryText(s);
+            break;
+        case Format::Csv:
+            // With rows, the summary goes to standard error so that the CSV stays one table.
+            if (!rows_) {
+                out_ +=
+                    "draws,tested,hits,hit_rate,expected_hits,chance_rate,excess_hits,z_score,"
+                    "longest_hit_run,longest_miss_run\n";
+                AppendUint(out_, s.draws);
+                out_ += ',';
+                AppendUint(out_, s.tested);
+                out_ += ',';
+                AppendUint(out_, s.hits);
+                out_ += ',' + (s.tested ? Fixed(*s.HitRate(), 6) : "") + ',' +
+                        Thousandths(static_cast<std::int64_t>(s.kept_sum)) + ',' +
+                        (s.tested ? Fixed(*s.ChanceRate(), 6) : "") + ',' +
+                        Thousandths(ExcessThousandths(s)) + ',' +
+                        (s.ZScore() ? Fixed(*s.ZScore(), 3) : "") + ',';
+                AppendUint(out_, s.longest_hit_run);
+                out_ += ',';
+                AppendUint(out_, s.longest_miss_run);
+                out_ += '\n';
+            }
+            break;
+        case Format::Json:
+            out_ += rows_ ? (first_ ? "],\n" : "\n],\n") : "{";
+            out_ += "\"summary\":{\"draws\":";
+            AppendUint(out_, s.draws);
+            out_ += ",\"tested\":";
+            AppendUint(out_, s.tested);
+            out_ += ",\"hits\":";
+            AppendUint(out_, s.hits);
+            out_ += ",\"misses\":";
+            AppendUint(out_, s.misses());
+            out_ += ",\"hit_rate\":" + JsonNumber(s.HitRate(), 6) +
+                    ",\"expected_hits\":" + Thousandths(static_cast<std::int64_t>(s.kept_sum)) +
+                    ",\"chance_rate\":" + JsonNumber(s.ChanceRate(), 6) +
+                    ",\"excess_hits\":" + Thousandths(ExcessThousandths(s)) +
+                    ",\"z_score\":" + JsonNumber(s.ZScore(), 3) + ",\"longest_hit_run\":";
+            AppendUint(out_, s.longest_hit_run);
+            out_ += ",\"longest_miss_run\":";
+            AppendUint(out_, s.longest_miss_run);
+            out_ += "}}\n";
+            break;
+    }
+}
+
+}  // namespace tolvex::cli

@@ -1,0 +1,61 @@
+// report.h - writing backtest rows and summaries as text, CSV or JSON.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "backtest.h"
+
+namespace tolvex::cli {
+
+enum class Format { Text, Csv, Json };
+
+/// "text", "csv" or "json"; no value for anything else.
+std::optional<Format> ParseFormat(std::string_view name);
+
+/// One row of the report: a tested draw with the line and label it was read from.
+struct Row {
+    std::uint64_t line;
+    std::string_view label;
+    TestedDraw test;
+};
+
+/// Appends one format's report piece by piece to `out`; the caller flushes `out` whenever it
+/// likes. Rows go between Begin and End; with `rows` false only the summary is written.
+class ReportWriter {
+  public:
+    /// `label_width` is the widest label in columns (see LabelWidth), used by text only.
+    ReportWriter(Format format, bool rows, std::size_t label_width, std::string& out);
+
+    void Begin();
+    void Add(const Row& row);
+    void End(const Summary& summary);
+
+  private:
+    Format format_;
+    bool rows_;
+    std::size_t label_width_;
+    std::string& out_;
+    bool first_ = true;
+};
+
+/// A label's width in the text report: its UTF-8 characters, each tab or control byte
+/// shown as one blank.
+std::size_t LabelWidth(std::string_view label);
+
+/// The summary as the text report ends: hit rate beside the rate chance gives.
+std::string SummaryText(const Summary& summary);
+
+/// `text` as a JSON string, quotes included; bytes that are not valid UTF-8 become U+FFFD.
+std::string JsonString(std::string_view text);
+
+/// `text` as one CSV field, quoted when it holds a comma, a quote, a tab or a line end.
+std::string CsvField(std::string_view text);
+
+/// The decimal `value` with `digits` digits after the point, independent of the locale.
+std::string Fixed(double value, int digits);
+
+}  // namespace tolvex::cli
