@@ -1,0 +1,163 @@
+// qtdesktop.cpp - message and error boxes, the Save dialog, the desktop folder, wait cursor.
+#include "qtdesktop.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStandardPaths>
+#include <QWindow>
+
+#include "savefile.h"
+
+namespace tolvex::qt {
+namespace {
+
+// A message box that opens centred on the screen rather than over its parent.
+class CentredMessageBox : public QMessageBox {
+  public:
+    using QMessageBox::QMessageBox;
+
+  protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        if (!event->spontaneous()) {
+            CentreOnScreen(this);
+        }
+    }
+};
+
+// Qt's form of a "description|pattern" filter: "description (pattern)", unless the
+// description already ends with the pattern in parentheses.
+QString NameFilter(const QString& filter) {
+    const qsizetype bar = filter.indexOf(u'|');
+    if (bar < 0) {
+        return filter;
+    }
+    const QString description = filter.left(bar);
+    const QString pattern = filter.mid(bar + 1);
+    if (description.endsWith(u'(' + pattern + u')')) {
+        return description;
+    }
+    return description + QStringLiteral(" (") + pattern + u')';
+}
+
+}  // namespace
+
+void CentreOnScreen(QWidget* widget) {
+    QScreen* screen =
+        widget->screen() != nullptr ? widget->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    QMargins frame;
+    if (widget->windowHandle() != nullptr) {
+        frame = widget->windowHandle()->frameMargins();
+    }
+    const QSize outer = widget->size().grownBy(frame);
+    const QRect area = screen->geometry();
+    const QPoint topLeft(area.x() + (area.width() - outer.width()) / 2,
+                         area.y() + (area.height() - outer.height()) / 2);
+    widget->move(topLeft);  // move() places the frame's top-left corner
+}
+
+void ShowMessageBox(const QString& text) {
+    CentredMessageBox box(QMessageBox::NoIcon, kAppTitle, text, QMessageBox::NoButton);
+    QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+}
+
+void ShowErrorBox(const QString& text) {
+    if (QWidget* grabber = QWidget::mouseGrabber()) {
+        grabber->releaseMouse();
+    }
+    CentredMessageBox box(QMessageBox::Critical, kAppTitle, text, QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+}
+
+QtDesktop::QtDesktop(const LocaleText& text, QWidget* mainWindow)
+    : text_(text), mainWindow_(mainWindow) {}
+
+QtDesktop::~QtDesktop() {
+    while (waitCursors_ > 0) {
+        SetWaitCursor(false);
+    }
+}
+
+std::string QtDesktop::FromUtf8(std::string_view utf8) const {
+    return text_.FromQString(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+void QtDesktop::ShowMessage(std::string_view text) {
+    ShowMessageBox(text_.ToQString(text));
+}
+
+void QtDesktop::ShowError(std::string_view text) {
+    ShowErrorBox(text_.ToQString(text));
+}
+
+std::optional<std::string> QtDesktop::AskSaveFileName(const ui::SaveDialogSettings& settings) {
+    // Qt's own dialog on every desktop, so that each setting below holds.
+    QFileDialog dialog(mainWindow_);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(NameFilter(text_.ToQString(settings.filter)));
+    QString suffix = text_.ToQString(settings.defaultExtension);
+    if (suffix.startsWith(u'.')) {
+        suffix.remove(0, 1);
+    }
+    dialog.setDefaultSuffix(suffix);
+    if (!settings.initialFolder.empty()) {
+        dialog.setDirectory(text_.ToQString(settings.initialFolder));
+    }
+    dialog.selectFile(text_.ToQString(settings.fileName));
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return text_.FromQString(dialog.selectedFiles().constFirst());
+}
+
+ui::WriteStatus QtDesktop::WriteWholeFile(std::string_view path, std::string_view bytes) {
+    return qt::WriteWholeFile(text_.ToQString(path),
+                              QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+ui::ShellFolderRead QtDesktop::ReadShellFolder(std::string_view name) {
+    using Status = ui::ShellFolderRead::Status;
+    if (name != "Desktop") {
+        return {Status::Ok, {}};
+    }
+    // A desktop folder that does not exist is as good as none: the dialog then decides.
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (desktop.isEmpty() || !QFileInfo(desktop).isDir()) {
+        return {Status::Ok, {}};
+    }
+    return {Status::Ok, text_.FromQString(desktop)};
+}
+
+void QtDesktop::SetWaitCursor(bool on) {
+    if (on) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        ++waitCursors_;
+    } else if (waitCursors_ > 0) {
+        QGuiApplication::restoreOverrideCursor();
+        --waitCursors_;
+    }
+}
+
+void QtDesktop::CloseMainWindow() {
+    mainWindow_->close();
+}
+
+}  // namespace tolvex::qt
