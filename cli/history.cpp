@@ -82,7 +82,10 @@ HistoryLine ReadHistoryLine(std::string_view line) {
 }
 
 LineSplitter::LineSplitter(std::istream& in, std::size_t max_line, std::size_t chunk)
-    : in_(in), max_line_(max_line), buffer_(std::max(chunk, max_line + 2), '\0') {}
+    : in_(in),
+      max_line_(max_line),
+      chunk_(std::max<std::size_t>(chunk, 1)),
+      buffer_(std::max(chunk_, max_line + 2), '\0') {}
 
 bool LineSplitter::Fill() {
     if (begin_ > 0) {
@@ -91,7 +94,7 @@ bool LineSplitter::Fill() {
         end_ -= begin_;
         begin_ = 0;
     }
-    const std::size_t want = buffer_.size() - end_;
+    const std::size_t want = std::min(chunk_, buffer_.size() - end_);
     in_.read(buffer_.data() + end_, static_cast<std::streamsize>(want));
     const auto got = static_cast<std::size_t>(in_.gcount());
     end_ += got;

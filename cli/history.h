@@ -32,6 +32,7 @@ HistoryLine ReadHistoryLine(std::string_view line);
 /// Splits a byte stream into lines: LF or CR LF ends a line, a UTF-8 byte-order mark at the
 /// very start is dropped, and the last line needs no line end. Holds at most one line and one
 /// read buffer in memory; a line longer than `max_line` bytes is reported as too long instead.
+/// Each read asks the stream for at most `chunk` bytes.
 class LineSplitter {
   public:
     static constexpr std::size_t kDefaultMaxLine = 64 * 1024;
@@ -50,6 +51,7 @@ class LineSplitter {
 
     std::istream& in_;
     std::size_t max_line_;
+    std::size_t chunk_;
     std::string buffer_;
     std::size_t begin_ = 0, end_ = 0;
     std::string long_line_;
