@@ -1,0 +1,146 @@
+# cli_e2e.cmake - drives the built tolvex-cli with arguments and inputs and checks its
+# standard output, standard error and exit status.
+# cmake -DCLI=<program> [-DEMULATOR=<runner>] -DDATA=<data folder> -DWORK=<scratch> -P cli_e2e.cmake
+cmake_minimum_required(VERSION 3.25)
+
+set(failures 0)
+file(MAKE_DIRECTORY ${WORK})
+set(empty ${WORK}/empty.txt)
+file(WRITE ${empty} "")
+set(HIT "中")
+
+# run_cli(NAME <name> ARGS <args...> [STDIN <file>] RC <status>
+#         [OUT <exact>] [OUT_FILE <file>] [OUT_MATCH <regex>] [ERR_MATCH <regex>])
+# Without ERR_MATCH standard error must be empty; with status 2 standard output must be.
+# Leaves the outputs in LAST_OUT and LAST_ERR.
+function(run_cli)
+    cmake_parse_arguments(R "" "NAME;STDIN;RC;OUT;OUT_FILE;OUT_MATCH;ERR_MATCH" "ARGS" ${ARGN})
+    if(NOT R_STDIN)
+        set(R_STDIN ${empty})
+    endif()
+    execute_process(COMMAND ${EMULATOR} ${CLI} ${R_ARGS} INPUT_FILE ${R_STDIN}
+                    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+    set(problems "")
+    if(NOT rc STREQUAL R_RC)
+        string(APPEND problems "  exit status ${rc}, expected ${R_RC}\n")
+    endif()
+    if(DEFINED R_OUT AND NOT out STREQUAL R_OUT)
+        string(APPEND problems "  stdout [${out}]\n  expected [${R_OUT}]\n")
+    endif()
+    if(R_OUT_FILE)
+        file(READ ${R_OUT_FILE} expected)
+        if(NOT out STREQUAL expected)
+            string(APPEND problems "  stdout [${out}]\n  expected (${R_OUT_FILE}) [${expected}]\n")
+        endif()
+    endif()
+    if(R_OUT_MATCH AND NOT out MATCHES "${R_OUT_MATCH}")
+        string(APPEND problems "  stdout [${out}]\n  does not match [${R_OUT_MATCH}]\n")
+    endif()
+    if(R_RC STREQUAL "2" AND NOT out STREQUAL "")
+        string(APPEND problems "  stdout not empty on an error: [${out}]\n")
+    endif()
+    if(R_ERR_MATCH)
+        if(NOT err MATCHES "${R_ERR_MATCH}")
+            string(APPEND problems "  stderr [${err}]\n  does not match [${R_ERR_MATCH}]\n")
+        endif()
+    elseif(NOT err STREQUAL "")
+        string(APPEND problems "  stderr not empty: [${err}]\n")
+    endif()
+    if(problems)
+        message(SEND_ERROR "FAIL ${R_NAME}: tolvex-cli ${R_ARGS}\n${problems}")
+        math(EXPR n "${failures} + 1")
+        set(failures ${n} PARENT_SCOPE)
+    else()
+        message(STATUS "ok   ${R_NAME}")
+    endif()
+    set(LAST_OUT "${out}" PARENT_SCOPE)
+    set(LAST_ERR "${err}" PARENT_SCOPE)
+endfunction()
+
+# The summary must hold `key`, parsed as JSON, and its value must be written as `expected`
+# (CMake reads numbers back as doubles, so the written text is compared).
+function(expect_json name document key expected)
+    string(JSON value ERROR_VARIABLE error GET "${document}" summary ${key})
+    string(REPLACE "." "\\." pattern "\"${key}\":${expected}[,}]")
+    if(error OR NOT document MATCHES "${pattern}")
+        message(SEND_ERROR "FAIL ${name}: summary.${key} is '${value}' ${error}, expected '${expected}'")
+        math(EXPR n "${failures} + 1")
+        set(failures ${n} PARENT_SCOPE)
+    endif()
+endfunction()
+
+# --- reduce -------------------------------------------------------------------------------
+run_cli(NAME reduce-text ARGS reduce 456 123 RC 0
+        OUT_MATCH "^000 002 003 004 005 006 007 008 009 010 013 014 .* 996 997 998 999 \n$")
+string(LENGTH "${LAST_OUT}" length)
+if(NOT length EQUAL 2889)  # 722 groups of four bytes and the newline
+    message(SEND_ERROR "FAIL reduce-text: ${length} bytes, expected 2889")
+    math(EXPR failures "${failures} + 1")
+endif()
+file(WRITE ${WORK}/result-456-123.txt "${LAST_OUT}")
+run_cli(NAME reduce-count ARGS reduce --count 000 000 RC 0 OUT "720\n")
+run_cli(NAME reduce-count-721 ARGS reduce 001 000 --count RC 0 OUT "721\n")
+run_cli(NAME reduce-bad-previous ARGS reduce 4567 123 RC 2 ERR_MATCH "PREVIOUS '4567' is not a draw")
+run_cli(NAME reduce-bad-last ARGS reduce 456 "1 3" RC 2 ERR_MATCH "LAST '1 3' is not a draw")
+run_cli(NAME reduce-missing ARGS reduce 456 RC 2 ERR_MATCH "two draws")
+
+# --- check --------------------------------------------------------------------------------
+run_cli(NAME check-file-hit ARGS check 002 ${WORK}/result-456-123.txt RC 0 OUT "${HIT} 4\n")
+run_cli(NAME check-stdin-hit ARGS check 000 STDIN ${WORK}/result-456-123.txt RC 0 OUT "${HIT} 0\n")
+run_cli(NAME check-dash-miss ARGS check 123 - STDIN ${WORK}/result-456-123.txt RC 1 OUT "X\n")
+run_cli(NAME check-blank ARGS check 123 RC 2 ERR_MATCH "empty or blank")
+run_cli(NAME check-short-draw ARGS check 12 ${WORK}/result-456-123.txt RC 2 ERR_MATCH "DRAW '12'")
+run_cli(NAME check-no-file ARGS check 123 ${WORK}/missing.txt RC 2 ERR_MATCH "cannot open")
+
+# --- backtest: the hand-worked history in every format --------------------------------------
+set(hand ${DATA}/hand_worked.txt)
+run_cli(NAME backtest-csv ARGS backtest --format csv ${hand} RC 0 OUT_FILE ${DATA}/hand_worked.csv
+        ERR_MATCH "draws read +11, tested 9.*hit rate +55.56% \\(5 hits\\).*chance rate +72.16% \\(6.494")
+set(csv_rows "${LAST_OUT}")
+run_cli(NAME backtest-text ARGS backtest ${hand} RC 0
+        OUT_MATCH "\n +7 +000 +111 +123 +720 +${HIT}\n.*\n +14 +2024011 +246 +111 +468 +722 +${HIT}\n\n.*hit rate +55.56%.*chance rate +72.16%.*longest runs +3 hits, 2 misses")
+run_cli(NAME backtest-json ARGS backtest --format=json - STDIN ${hand} RC 0)
+set(json "${LAST_OUT}")
+expect_json(backtest-json "${json}" tested 9)
+expect_json(backtest-json "${json}" hits 5)
+expect_json(backtest-json "${json}" expected_hits 6.494)
+expect_json(backtest-json "${json}" hit_rate 0.555556)
+expect_json(backtest-json "${json}" chance_rate 0.721556)
+expect_json(backtest-json "${json}" longest_miss_run 2)
+expect_json(backtest-json "${json}" longest_hit_run 3)
+string(JSON rows LENGTH "${json}" rows)
+string(JSON tab_label GET "${json}" rows 4 label)
+string(JSON last_hit GET "${json}" rows 8 hit)
+if(NOT rows EQUAL 9 OR NOT tab_label STREQUAL "Fri, Jan 9, 2026\tGeorgia\tCash 3 Evening"
+   OR NOT last_hit STREQUAL "ON")
+    message(SEND_ERROR "FAIL backtest-json rows: ${rows} rows, label '${tab_label}', hit ${last_hit}")
+    math(EXPR failures "${failures} + 1")
+endif()
+run_cli(NAME backtest-summary ARGS backtest --summary ${hand} RC 0 OUT_MATCH "^draws read +11, tested 9")
+
+# newest first: the same draws in time order give the same verdicts
+run_cli(NAME backtest-newest-first ARGS backtest --newest-first --format csv
+        ${DATA}/hand_worked_newest_first.txt RC 0 ERR_MATCH "tested 9")
+set(verdict "[0-9][0-9][0-9],[0-9][0-9][0-9],[0-9][0-9][0-9],72[0-2],(${HIT}|X)")
+string(REGEX MATCHALL "${verdict}" newest "${LAST_OUT}")
+string(REGEX MATCHALL "${verdict}" oldest "${csv_rows}")
+list(LENGTH oldest count)
+if(NOT newest STREQUAL oldest OR NOT count EQUAL 9)
+    message(SEND_ERROR "FAIL backtest-newest-first: [${newest}] differs from [${oldest}]")
+    math(EXPR failures "${failures} + 1")
+endif()
+
+# --- backtest: errors ----------------------------------------------------------------------
+foreach(format text csv json)
+    run_cli(NAME backtest-bad-line-${format} ARGS backtest --format ${format} ${DATA}/bad_line.txt
+            RC 2 ERR_MATCH "bad_line.txt, line 4: no draw found in: 2024004 12")
+endforeach()
+run_cli(NAME backtest-no-file ARGS backtest ${WORK}/missing.txt RC 2 ERR_MATCH "cannot open")
+run_cli(NAME backtest-bad-format ARGS backtest --format yaml RC 2 ERR_MATCH "unknown format")
+run_cli(NAME backtest-empty ARGS backtest RC 0 OUT_MATCH "tested 0 \\(a backtest needs at least three draws\\)")
+run_cli(NAME no-command ARGS RC 2 ERR_MATCH "usage:")
+run_cli(NAME help ARGS --help RC 0 OUT_MATCH "usage:")
+
+if(failures GREATER 0)
+    message(FATAL_ERROR "${failures} case(s) failed")
+endif()
