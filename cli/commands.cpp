@@ -50,7 +50,9 @@ int UsageError(std::ostream& err, const std::string& message) {
 }
 
 std::string Quoted(std::string_view text) {
-    return "'" + ShowLine(text) + "'";
+    std::string quoted = "'";
+    quoted.append(ShowLine(text)).push_back('\'');
+    return quoted;
 }
 
 struct OptionSpec {
