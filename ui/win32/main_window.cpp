@@ -313,8 +313,9 @@ LRESULT MainWindow::HandleEditMessage(HWND edit, UINT message, WPARAM wParam, LP
             return result;
         }
         case WM_LBUTTONUP: {
-            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+            // Read before the edit releases the capture, which clears it.
             const bool pressedHere = mousePressedIn_ == edit;
+            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
             mousePressedIn_ = nullptr;
             RECT client;
             GetClientRect(edit, &client);

@@ -1,0 +1,232 @@
+// platform_test.cpp - code-page offsets, the registry read and the all-or-nothing file write.
+#include "platform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "text.h"
+#include "win32_test_util.h"
+
+namespace {
+
+using tolvex::ui::ShellFolderRead;
+using tolvex::ui::WriteStatus;
+using tolvex::win32::FromWide;
+using tolvex::win32::ReadRegistryFolder;
+using tolvex::win32::ToWide;
+using tolvex::win32::WideOffsetOfByte;
+using tolvex::win32::WriteFileReplacing;
+using tolvex::win32::testing::ReadBytes;
+using tolvex::win32::testing::TempFolder;
+using tolvex::win32::testing::WriteBytes;
+
+constexpr UINT kChinese = 936;
+
+TEST(Win32Text, ProgramsRunWithTheChineseCodePage) {
+    // The byte rules below are meant as users on Chinese Windows meet them.
+    EXPECT_EQ(GetACP(), kChinese) << "run the tests with LC_ALL=zh_CN.UTF-8";
+}
+
+TEST(Win32Text, ChineseRoundTripsThroughCodePage936) {
+    const std::wstring text = L"缩水结果：722注";
+    const std::string bytes = FromWide(text, kChinese);
+    EXPECT_EQ(bytes.size(), 4u * 2 + 2 + 3 + 2);  // four ideographs, a full-width colon, 722, 注
+    EXPECT_EQ(ToWide(bytes, kChinese), text);
+    EXPECT_EQ(FromWide(ToWide("缩水", CP_UTF8), kChinese), FromWide(L"缩水", kChinese));
+}
+
+TEST(Win32Text, ByteOffsetsMapToCharacterOffsets) {
+    struct Case {
+        std::wstring text;
+        std::size_t byteOffset;
+        std::size_t expected;
+    };
+    const std::vector<Case> cases = {
+        {L"000 002 003 ", 0, 0},
+        {L"000 002 003 ", 8, 8},  // digits: bytes and characters coincide
+        {L"中文 123 ", 5, 3},     // two ideographs are four bytes
+        {L"中文 123 ", 8, 6},     // the end of "123"
+        {L"a中b", 3, 2},          // just past the ideograph
+        {L"a中b", 2, 2},          // inside its bytes: counted once passed
+        {L"\U0001F600x", 2, 2},   // a surrogate pair is one character
+        {L"中文", 100, 2},        // past the end
+        {L"", 3, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(WideOffsetOfByte(c.text, c.byteOffset, kChinese), c.expected)
+            << "byte " << c.byteOffset << " of " << FromWide(c.text, CP_UTF8);
+    }
+}
+
+// A registry key of the test's own under HKEY_CURRENT_USER, deleted at the end.
+class RegistryFolderTest : public ::testing::Test {
+  protected:
+    static constexpr wchar_t kKey[] = L"Software\\TolvexTest\\Shell Folders";
+
+    void SetUp() override {
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &key_, nullptr),
+                  ERROR_SUCCESS);
+    }
+    void TearDown() override {
+        RegCloseKey(key_);
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TolvexTest");
+    }
+    void Set(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+        ASSERT_EQ(RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), size),
+                  ERROR_SUCCESS);
+    }
+
+    HKEY key_ = nullptr;
+};
+
+TEST_F(RegistryFolderTest, ReadsEachValueTypeAsTheRulesSay) {
+    const wchar_t plain[] = L"C:\\Users\\me\\Desktop";
+    const wchar_t expandable[] = L"%USERPROFILE%\\桌面";
+    const wchar_t withNul[] = L"C:\\first\0C:\\second";
+    const wchar_t empty[] = L"";
+    const DWORD number = 7;
+    const wchar_t multi[] = L"a\0b\0";
+    const BYTE binary[] = {1, 2, 3};
+    Set(L"Plain", REG_SZ, plain, sizeof(plain));
+    Set(L"Expandable", REG_EXPAND_SZ, expandable, sizeof(expandable));
+    Set(L"WithNul", REG_SZ, withNul, sizeof(withNul));
+    Set(L"Empty", REG_SZ, empty, sizeof(empty));
+    Set(L"Number", REG_DWORD, &number, sizeof(number));
+    Set(L"Multi", REG_MULTI_SZ, multi, sizeof(multi));
+    Set(L"Binary", REG_BINARY, binary, sizeof(binary));
+    Set(L"NoTerminator", REG_SZ, L"C:\\x", 4 * sizeof(wchar_t));
+
+    struct Case {
+        const wchar_t* name;
+        ShellFolderRead::Status status;
+        std::wstring path;
+    };
+    const std::vector<Case> cases = {
+        {L"Plain", ShellFolderRead::Status::Ok, plain},
+        {L"Expandable", ShellFolderRead::Status::Ok, expandable},  // not expanded
+        {L"WithNul", ShellFolderRead::Status::Ok, L"C:\\first"},   // cut at the first NUL
+        {L"Empty", ShellFolderRead::Status::Ok, L""},
+        {L"NoTerminator", ShellFolderRead::Status::Ok, L"C:\\x"},
+        {L"Missing", ShellFolderRead::Status::Ok, L""},
+        {L"Number", ShellFolderRead::Status::InvalidType, L""},
+        {L"Multi", ShellFolderRead::Status::InvalidType, L""},
+        {L"Binary", ShellFolderRead::Status::InvalidType, L""},
+    };
+    for (const Case& c : cases) {
+        const ShellFolderRead read = ReadRegistryFolder(HKEY_CURRENT_USER, kKey, c.name);
+        EXPECT_EQ(read.status, c.status) << FromWide(c.name, CP_UTF8);
+        EXPECT_EQ(read.path, FromWide(c.path)) << FromWide(c.name, CP_UTF8);
+    }
+}
+
+TEST_F(RegistryFolderTest, AMissingKeyReadsAsEmpty) {
+    const ShellFolderRead read =
+        ReadRegistryFolder(HKEY_CURRENT_USER, L"Software\\TolvexTest\\No Such Key", L"Desktop");
+    EXPECT_EQ(read.status, ShellFolderRead::Status::Ok);
+    EXPECT_EQ(read.path, "");
+}
+
+TEST(Win32FileWrite, WritesNewAndReplacesEarlierFiles) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"结果.txt");
+    const std::string first = "000 002 003 ";
+    const std::string second = FromWide(L"中文\r\n", kChinese);
+
+    EXPECT_EQ(WriteFileReplacing(path, first), WriteStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), first);
+    EXPECT_EQ(WriteFileReplacing(path, second), WriteStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), second);
+    EXPECT_EQ(WriteFileReplacing(path, ""), WriteStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), "");
+    EXPECT_EQ(folder.Count(), 1) << "no temporary file is left behind";
+}
+
+TEST(Win32FileWrite, RefusesWhatCannotBeCreatedAndChangesNothing) {
+    TempFolder folder;
+    const std::wstring readOnly = folder.File(L"readonly.txt");
+    WriteBytes(readOnly, "earlier");
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::wstring subFolder = folder.File(L"sub");
+    ASSERT_TRUE(CreateDirectoryW(subFolder.c_str(), nullptr));
+
+    struct Case {
+        std::wstring path;
+        const char* why;
+    };
+    const std::vector<Case> cases = {
+        {readOnly, "a read-only file is never replaced"},
+        {subFolder, "a folder is not a file"},
+        {folder.File(L"missing\\x.txt"), "the folder does not exist"},
+        {L"", "no name at all"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(WriteFileReplacing(c.path, "new bytes"), WriteStatus::CannotCreate) << c.why;
+    }
+    EXPECT_EQ(ReadBytes(readOnly), "earlier");
+    EXPECT_EQ(folder.Count(), 2) << "no temporary file is left behind";
+}
+
+// Stands in for a full disk: the second block, and every one after, is written short.
+BOOL WINAPI WriteShort(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+    const DWORD half = size / 2;
+    return WriteFile(file, data, half, written, nullptr);
+}
+
+BOOL WINAPI WriteFails(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) {
+    *written = 0;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+TEST(Win32FileWrite, AShortWriteFailsAndKeepsTheEarlierFile) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"result.txt");
+    WriteBytes(path, "earlier");
+    const std::string big(3 << 20, '7');  // several blocks
+
+    EXPECT_EQ(WriteFileReplacing(path, big, &WriteShort), WriteStatus::WriteFailed);
+    EXPECT_EQ(WriteFileReplacing(path, "0", &WriteFails), WriteStatus::WriteFailed);
+    EXPECT_EQ(ReadBytes(path), "earlier");
+    EXPECT_EQ(folder.Count(), 1) << "the temporary file is removed";
+
+    // A fresh name that fails leaves nothing at all.
+    EXPECT_EQ(WriteFileReplacing(folder.File(L"new.txt"), "1", &WriteFails),
+              WriteStatus::WriteFailed);
+    EXPECT_EQ(ReadBytes(folder.File(L"new.txt")), "<missing>");
+}
+
+TEST(Win32FileWrite, TheFileIsHeldWithoutSharingWhileWritten) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"result.txt");
+    static std::wstring seenTemp;
+    static bool sharedOpenFailed = false;
+    seenTemp.clear();
+    sharedOpenFailed = false;
+    struct Probe {
+        static BOOL WINAPI Write(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
+                                 LPOVERLAPPED) {
+            wchar_t name[MAX_PATH + 1] = {};
+            GetFinalPathNameByHandleW(file, name, MAX_PATH, FILE_NAME_NORMALIZED);
+            seenTemp = name;
+            // Another opener, even one that shares everything, is refused meanwhile.
+            HANDLE other = CreateFileW(name, GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
+            sharedOpenFailed = other == INVALID_HANDLE_VALUE;
+            if (other != INVALID_HANDLE_VALUE) {
+                CloseHandle(other);
+            }
+            return WriteFile(file, data, size, written, nullptr);
+        }
+    };
+    EXPECT_EQ(WriteFileReplacing(path, "123 ", &Probe::Write), WriteStatus::Ok);
+    EXPECT_TRUE(sharedOpenFailed);
+    EXPECT_EQ(seenTemp.find(L"result.txt"), std::wstring::npos)
+        << "the bytes go to a temporary file first";
+    EXPECT_EQ(ReadBytes(path), "123 ");
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+// win32_test_util.h - helpers shared by the Win32 tests: temporary folders and file bytes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace tolvex::win32::testing {
+
+/// A fresh empty folder under the temporary folder, removed with its files on destruction.
+class TempFolder {
+  public:
+    TempFolder() {
+        wchar_t base[MAX_PATH + 1] = {};
+        GetTempPathW(MAX_PATH, base);
+        for (unsigned n = GetTickCount() % 100000;; ++n) {
+            path_ = std::wstring(base) + L"tolvex-test-" + std::to_wstring(n);
+            if (CreateDirectoryW(path_.c_str(), nullptr)) {
+                break;
+            }
+        }
+    }
+    ~TempFolder() {
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring file = path_ + L"\\" + found.cFileName;
+                SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(file.c_str());
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(path_.c_str());
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+    /// How many entries the folder holds.
+    int Count() const {
+        int count = 0;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                count += name != L"." && name != L"..";
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        return count;
+    }
+
+  private:
+    std::wstring path_;
+};
+
+/// The whole content of a file, or "<missing>" when it cannot be opened.
+inline std::string ReadBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return "<missing>";
+    }
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+}  // namespace tolvex::win32::testing

@@ -1,0 +1,752 @@
+// window_test.cpp - drives the real main window under Wine with messages and synthesized input.
+#include <gtest/gtest.h>
+
+#include <commdlg.h>
+#include <dlgs.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "main_window.h"
+#include "resource.h"
+#include "text.h"
+#include "win32_test_util.h"
+
+namespace {
+
+using tolvex::win32::FromWide;
+using tolvex::win32::MainWindow;
+using tolvex::win32::ToWide;
+using tolvex::win32::WindowText;
+using tolvex::win32::testing::ReadBytes;
+using tolvex::win32::testing::TempFolder;
+using tolvex::win32::testing::WriteBytes;
+
+constexpr wchar_t kShellFolders[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// What a modal window showed while it was open.
+struct ModalSeen {
+    HWND window = nullptr;
+    std::wstring className, title;
+    std::vector<std::wstring> texts;    // static texts, in creation order
+    std::vector<std::wstring> buttons;  // visible push buttons' captions
+    bool hasIcon = false;
+    RECT rect{};
+};
+
+// Presses keys through the system's input queue, as a user would.
+void Press(WORD key, std::initializer_list<WORD> modifiers = {}) {
+    std::vector<INPUT> inputs;
+    auto add = [&](WORD vk, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    for (WORD m : modifiers) {
+        add(m, false);
+    }
+    add(key, false);
+    add(key, true);
+    for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) {
+        add(*m, true);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void ClickAt(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+ModalSeen Describe(HWND window) {
+    ModalSeen seen;
+    seen.window = window;
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    seen.className = name;
+    seen.title = WindowText(window);
+    GetWindowRect(window, &seen.rect);
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<ModalSeen*>(param);
+            wchar_t cls[64] = {};
+            GetClassNameW(child, cls, 64);
+            const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+            if (lstrcmpiW(cls, L"STATIC") == 0) {
+                if ((style & SS_TYPEMASK) == SS_ICON) {
+                    s->hasIcon = s->hasIcon || (style & WS_VISIBLE) != 0;
+                } else if (!WindowText(child).empty()) {
+                    s->texts.push_back(WindowText(child));
+                }
+            } else if (lstrcmpiW(cls, L"BUTTON") == 0 && (style & WS_VISIBLE) != 0) {
+                s->buttons.push_back(WindowText(child));
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&seen));
+    return seen;
+}
+
+class WindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(GetACP(), 936u) << "run the tests with LC_ALL=zh_CN.UTF-8";
+        window_ = std::make_unique<MainWindow>();
+        ASSERT_TRUE(window_->Create(SW_SHOWNORMAL));
+        SetForegroundWindow(window_->Window());
+        Pump();
+    }
+    void TearDown() override {
+        window_.reset();
+        Pump();
+        if (!savedDesktop_.empty()) {
+            RestoreDesktopValue();
+        }
+    }
+
+    // Runs the program's message loop until nothing has arrived for a while.
+    void Pump(DWORD quietMs = 60) {
+        DWORD lastActivity = GetTickCount();
+        while (GetTickCount() - lastActivity < quietMs) {
+            MSG msg;
+            bool any = false;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                any = true;
+                if (msg.message == WM_QUIT) {
+                    continue;
+                }
+                if (window_ == nullptr || window_->Window() == nullptr ||
+                    !window_->PreTranslateMessage(msg)) {
+                    TranslateMessage(&msg);
+                    DispatchMessageW(&msg);
+                }
+            }
+            if (any) {
+                lastActivity = GetTickCount();
+            } else {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            }
+        }
+    }
+
+    HWND Item(int id) const { return window_->Item(id); }
+    std::wstring TextOf(int id) const { return WindowText(Item(id)); }
+    void Put(int id, const std::wstring& text) {
+        SetWindowTextW(Item(id), text.c_str());
+        Pump(10);
+    }
+    std::pair<DWORD, DWORD> Selection(int id) const {
+        DWORD from = 0, to = 0;
+        SendMessageW(Item(id), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                     reinterpret_cast<LPARAM>(&to));
+        return {from, to};
+    }
+    void Focus(int id) {
+        SetFocus(Item(id));
+        Pump(10);
+    }
+    void Key(WORD key, std::initializer_list<WORD> modifiers = {}) {
+        Press(key, modifiers);
+        Pump();
+    }
+    // Posts a key press to the focused control with `modifiers` held in the thread's keyboard
+    // state. The system's input queue does not deliver Alt under Wine on a virtual display,
+    // so the held keys are set directly.
+    void KeyHeld(WORD key, const std::vector<WORD>& modifiers) {
+        BYTE saved[256], held[256];
+        GetKeyboardState(saved);
+        memcpy(held, saved, sizeof(held));
+        bool alt = false;
+        for (WORD m : modifiers) {
+            held[m] |= 0x80;
+            alt = alt || m == VK_MENU;
+        }
+        SetKeyboardState(held);
+        const LPARAM context = alt ? LPARAM{1} << 29 : 0;
+        PostMessageW(GetFocus(), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1 | context);
+        PostMessageW(GetFocus(), alt ? WM_SYSKEYUP : WM_KEYUP, key, 1 | context | 0xC0000000);
+        Pump();
+        SetKeyboardState(saved);
+    }
+    void Type(const std::string& digits) {
+        for (char c : digits) {
+            Key(static_cast<WORD>(c));
+        }
+    }
+    // A mouse press and release posted to a control at (x, y) of its client area.
+    void PostClick(int id, int x, int y, int upX, int upY) {
+        PostMessageW(Item(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        PostMessageW(Item(id), WM_LBUTTONUP, 0, MAKELPARAM(upX, upY));
+        Pump();
+    }
+
+    // Runs `trigger`, and for each modal window that then opens in turn (a box or a dialog
+    // of this thread owned by the main window) records what it shows and runs the next of
+    // `actions` on it from another thread. Returns what was seen; fails the test on a box
+    // that does not close.
+    std::vector<ModalSeen> WithModals(const std::function<void()>& trigger,
+                                      std::vector<std::function<void(HWND)>> actions) {
+        std::vector<ModalSeen> seen;
+        const DWORD ui = GetCurrentThreadId();
+        const HWND main = window_->Window();
+        std::atomic<bool> stuck{false};
+        std::thread watcher([&] {
+            for (auto& action : actions) {
+                HWND modal = nullptr;
+                for (int waited = 0; modal == nullptr && waited < 5000; waited += 20) {
+                    Sleep(20);
+                    struct Find {
+                        HWND main, found;
+                    } find{main, nullptr};
+                    EnumThreadWindows(
+                        ui,
+                        [](HWND w, LPARAM p) -> BOOL {
+                            auto* f = reinterpret_cast<Find*>(p);
+                            if (w != f->main && IsWindowVisible(w) && IsWindowEnabled(w) &&
+                                GetWindow(w, GW_OWNER) == f->main) {
+                                f->found = w;
+                                return FALSE;
+                            }
+                            return TRUE;
+                        },
+                        reinterpret_cast<LPARAM>(&find));
+                    modal = find.found;
+                }
+                if (modal == nullptr) {
+                    return;
+                }
+                Sleep(50);  // let it settle: focus and default button
+                seen.push_back(Describe(modal));
+                action(modal);
+                int waited = 0;
+                while (IsWindow(modal) && IsWindowVisible(modal) && waited < 5000) {
+                    Sleep(20);
+                    waited += 20;
+                }
+                if (IsWindow(modal) && IsWindowVisible(modal)) {
+                    stuck = true;
+                    PostMessageW(modal, WM_CLOSE, 0, 0);
+                    return;
+                }
+            }
+        });
+        trigger();
+        Pump(300);
+        watcher.join();
+        EXPECT_FALSE(stuck) << "a modal window did not close";
+        return seen;
+    }
+
+    // Points the registry's desktop folder at `data` of `type` until the test ends.
+    void SetDesktopValue(DWORD type, const void* data, DWORD size) {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        if (savedDesktop_.empty()) {
+            DWORD savedSize = 0;
+            savedType_ = REG_NONE;
+            if (RegQueryValueExW(key, L"Desktop", nullptr, &savedType_, nullptr, &savedSize) ==
+                ERROR_SUCCESS) {
+                savedDesktop_.resize(savedSize);
+                RegQueryValueExW(key, L"Desktop", nullptr, &savedType_, savedDesktop_.data(),
+                                 &savedSize);
+            }
+            savedDesktop_.push_back(0);  // marks "saved", also when there was no value
+        }
+        RegSetValueExW(key, L"Desktop", 0, type, static_cast<const BYTE*>(data), size);
+        RegCloseKey(key);
+    }
+    void RestoreDesktopValue() {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_ALL_ACCESS, &key) !=
+            ERROR_SUCCESS) {
+            return;
+        }
+        savedDesktop_.pop_back();
+        if (savedType_ == REG_NONE) {
+            RegDeleteValueW(key, L"Desktop");
+        } else {
+            RegSetValueExW(key, L"Desktop", 0, savedType_, savedDesktop_.data(),
+                           static_cast<DWORD>(savedDesktop_.size()));
+        }
+        RegCloseKey(key);
+        savedDesktop_.clear();
+    }
+
+    // Filters previous 456 and last 123 from the keyboard.
+    void FilterExample() {
+        Focus(IDC_EDTCODE2);
+        Type("456");
+        Key(VK_TAB);
+        Type("123");
+        Key(VK_RETURN);
+    }
+
+    std::unique_ptr<MainWindow> window_;
+    std::vector<BYTE> savedDesktop_;
+    DWORD savedType_ = REG_NONE;
+};
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+void SetClipboardText(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) {
+        return;
+    }
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+const std::wstring kFirstNumbers = L"000 002 003 004 ";
+
+TEST_F(WindowTest, OpensWithEveryControlWhereTheLayoutPutsIt) {
+    struct Expected {
+        int id;
+        std::wstring text;
+        RECT at;  // left, top, right, bottom at a text height of 13
+    };
+    const std::vector<Expected> controls = {
+        {IDC_LBLJUSHU, L"缩水结果：", {16, 8, 153, 21}},
+        {IDC_MEMCODE, L"", {16, 24, 265, 345}},
+        {IDC_LABEL1, L"前期开奖：", {296, 168, 369, 181}},
+        {IDC_EDTCODE2, L"", {288, 184, 361, 205}},
+        {IDC_LABEL5, L"上期开奖：", {384, 168, 457, 181}},
+        {IDC_EDTCODE1, L"", {384, 184, 457, 205}},
+        {IDC_LABEL2, L"对奖", {336, 228, 369, 241}},
+        {IDC_EDTDJ, L"", {384, 224, 425, 245}},
+        {IDC_BTNFILT, L"过滤", {296, 264, 371, 289}},
+        {IDC_BTNSAVE, L"保存", {392, 264, 467, 289}},
+        {IDC_BTNCOPY, L"复制", {296, 304, 371, 329}},
+        {IDC_BTNCLOSE, L"退出", {392, 304, 467, 329}},
+    };
+    const double scale = window_->Scale();
+    for (const Expected& c : controls) {
+        EXPECT_EQ(TextOf(c.id), c.text) << c.id;
+        EXPECT_TRUE(IsWindowVisible(Item(c.id))) << c.id;
+        RECT rect;
+        GetWindowRect(Item(c.id), &rect);
+        MapWindowPoints(nullptr, window_->Window(), reinterpret_cast<POINT*>(&rect), 2);
+        EXPECT_NEAR(rect.left, c.at.left * scale, 1) << c.id;
+        EXPECT_NEAR(rect.top, c.at.top * scale, 1) << c.id;
+        EXPECT_NEAR(rect.right, c.at.right * scale, 1) << c.id;
+        EXPECT_NEAR(rect.bottom, c.at.bottom * scale, 1) << c.id;
+    }
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_EDTCOPY)));
+    EXPECT_EQ(WindowText(window_->Window()), L"Tolvex");
+    EXPECT_EQ(GetFocus(), Item(IDC_EDTCODE2));
+    EXPECT_EQ(GetWindowLongPtrW(Item(IDC_BTNFILT), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+}
+
+TEST_F(WindowTest, TabAndShiftTabFollowTheFocusOrderAndWrap) {
+    const std::vector<int> order = {IDC_EDTCODE2, IDC_EDTCODE1, IDC_MEMCODE, IDC_BTNFILT,
+                                    IDC_BTNCOPY,  IDC_BTNCLOSE, IDC_EDTDJ,   IDC_BTNSAVE};
+    Focus(IDC_EDTCODE2);
+    for (std::size_t i = 1; i <= order.size(); ++i) {
+        Key(VK_TAB);
+        EXPECT_EQ(GetFocus(), Item(order[i % order.size()])) << "Tab step " << i;
+    }
+    for (std::size_t i = order.size(); i-- > 0;) {
+        Key(VK_TAB, {VK_SHIFT});
+        EXPECT_EQ(GetFocus(), Item(order[i])) << "Shift+Tab to position " << i;
+    }
+    EXPECT_EQ(TextOf(IDC_MEMCODE), L"") << "Tab is not typed into the result box";
+}
+
+TEST_F(WindowTest, KeyboardEntrySelectsAllButNeverInTheResultBox) {
+    Put(IDC_EDTCODE1, L"789");
+    Put(IDC_EDTDJ, L"中");
+    Put(IDC_MEMCODE, L"000 002 003 ");
+    SendMessageW(Item(IDC_MEMCODE), EM_SETSEL, 4, 7);
+    SendMessageW(Item(IDC_EDTCODE1), EM_SETSEL, 1, 1);
+    Focus(IDC_EDTCODE2);
+
+    Key(VK_TAB);
+    EXPECT_EQ(Selection(IDC_EDTCODE1), std::make_pair(DWORD{0}, DWORD{3}));
+    Key(VK_TAB);
+    EXPECT_EQ(GetFocus(), Item(IDC_MEMCODE));
+    EXPECT_EQ(Selection(IDC_MEMCODE), std::make_pair(DWORD{4}, DWORD{7}))
+        << "the selection made earlier shows";
+    Key(VK_TAB, {VK_SHIFT});
+    EXPECT_EQ(Selection(IDC_EDTCODE1), std::make_pair(DWORD{0}, DWORD{3}));
+
+    // From the program: selects all. By the mouse: the caret goes where the click was.
+    window_->SetFocus(tolvex::ui::Control::edtdj);
+    EXPECT_EQ(Selection(IDC_EDTDJ), std::make_pair(DWORD{0}, DWORD{1}));
+    Focus(IDC_EDTCODE1);
+    RECT client;
+    GetClientRect(Item(IDC_EDTDJ), &client);
+    PostClick(IDC_EDTDJ, client.right - 2, client.bottom / 2, client.right - 2, client.bottom / 2);
+    EXPECT_EQ(GetFocus(), Item(IDC_EDTDJ));
+    EXPECT_EQ(Selection(IDC_EDTDJ), std::make_pair(DWORD{1}, DWORD{1}));
+    EXPECT_EQ(TextOf(IDC_EDTDJ), L"中") << "the marker has no click handler";
+}
+
+TEST_F(WindowTest, EnterPressesTheRightButtonOrNone) {
+    struct Case {
+        const char* name;
+        int focus;
+        std::vector<WORD> modifiers;
+        bool filters;
+    };
+    const std::vector<Case> cases = {
+        {"previous-draw box", IDC_EDTCODE2, {}, true},
+        {"last-draw box", IDC_EDTCODE1, {}, true},
+        {"hit marker", IDC_EDTDJ, {}, true},
+        {"filter button", IDC_BTNFILT, {}, true},
+        {"Shift held", IDC_EDTCODE1, {VK_SHIFT}, false},
+        {"Ctrl held", IDC_EDTCODE1, {VK_CONTROL}, false},
+        {"Ctrl on a button", IDC_BTNFILT, {VK_CONTROL}, false},
+        {"Alt held", IDC_EDTCODE1, {VK_MENU}, false},
+        {"copy button", IDC_BTNCOPY, {}, false},
+        {"result box", IDC_MEMCODE, {}, false},
+    };
+    for (const Case& c : cases) {
+        Put(IDC_MEMCODE, L"");
+        Put(IDC_EDTCODE2, L"456");
+        Put(IDC_EDTCODE1, L"123");
+        Focus(c.focus);
+        if (c.modifiers.empty()) {
+            Key(VK_RETURN);
+        } else {
+            KeyHeld(VK_RETURN, c.modifiers);
+        }
+        EXPECT_EQ(TextOf(IDC_MEMCODE).rfind(kFirstNumbers, 0) == 0, c.filters) << c.name;
+        EXPECT_EQ(TextOf(IDC_EDTCODE1), c.filters ? L"" : L"123") << c.name;
+    }
+    // The result box took Enter as a line break; the copy button copied it.
+    EXPECT_EQ(TextOf(IDC_MEMCODE), L"\r\n");
+
+    SetClipboardText(L"before");
+    Put(IDC_MEMCODE, L"typed by hand");
+    Focus(IDC_BTNCOPY);
+    Key(VK_RETURN);
+    EXPECT_EQ(ClipboardText(), L"typed by hand");
+
+    Focus(IDC_BTNCLOSE);
+    Key(VK_RETURN);
+    EXPECT_EQ(window_->Window(), nullptr) << "Enter on the exit button closes the window";
+}
+
+TEST_F(WindowTest, EscapeInTheResultBoxDoesNotCloseTheWindow) {
+    Focus(IDC_MEMCODE);
+    Key(VK_ESCAPE);
+    Focus(IDC_EDTCODE2);
+    Key(VK_ESCAPE);
+    ASSERT_NE(window_->Window(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(window_->Window()));
+}
+
+TEST_F(WindowTest, FilteringShowsCopiesAndHandsOver) {
+    SetClipboardText(L"before");
+    Focus(IDC_EDTCODE2);
+    Type("456");
+    Key(VK_TAB);
+    Type("123");
+    Put(IDC_EDTDJ, L"Q");
+    Key(VK_RETURN);
+
+    const std::wstring result = TextOf(IDC_MEMCODE);
+    EXPECT_EQ(result.size(), 722u * 4);
+    EXPECT_EQ(result.rfind(kFirstNumbers, 0), 0u);
+    EXPECT_EQ(TextOf(IDC_LBLJUSHU), L"缩水结果：722注");
+    EXPECT_EQ(ClipboardText(), result);
+    EXPECT_EQ(TextOf(IDC_EDTCODE2), L"123");
+    EXPECT_EQ(TextOf(IDC_EDTCODE1), L"");
+    EXPECT_EQ(GetFocus(), Item(IDC_EDTCODE1));
+    EXPECT_EQ(TextOf(IDC_EDTDJ), L"Q") << "emptying edtcode1 keeps the marker";
+}
+
+TEST_F(WindowTest, TypingTheNextDrawMarksHitOrMiss) {
+    FilterExample();
+    struct Case {
+        std::string typed;
+        std::wstring marker;
+    };
+    // Each row types into the emptied box; the marker answers only at three characters.
+    const std::vector<Case> cases = {{"0", L""}, {"00", L""}, {"000", L"中"}, {"001", L"X"}};
+    for (const Case& c : cases) {
+        Put(IDC_EDTCODE1, L"");
+        Put(IDC_EDTDJ, L"");
+        Focus(IDC_EDTCODE1);
+        Type(c.typed);
+        EXPECT_EQ(TextOf(IDC_EDTDJ), c.marker) << c.typed;
+    }
+    // The last hit ("000") selected the number in the result box without taking the focus.
+    Put(IDC_EDTCODE1, L"");
+    Type("000");
+    EXPECT_EQ(Selection(IDC_MEMCODE), std::make_pair(DWORD{0}, DWORD{3}));
+    EXPECT_EQ(GetFocus(), Item(IDC_EDTCODE1));
+
+    // A hit near the end scrolls the result box to it.
+    Put(IDC_EDTCODE1, L"");
+    Type("999");
+    const std::wstring result = TextOf(IDC_MEMCODE);
+    const DWORD at = static_cast<DWORD>(result.find(L"999"));
+    EXPECT_EQ(Selection(IDC_MEMCODE), std::make_pair(at, at + 3));
+    EXPECT_GT(SendMessageW(Item(IDC_MEMCODE), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+}
+
+TEST_F(WindowTest, HitOffsetsCountCodePageBytes) {
+    // "中文" is four bytes in code page 936 but two characters in the box.
+    Put(IDC_MEMCODE, L"中文 123 456 ");
+    Focus(IDC_EDTCODE1);
+    Type("456");
+    EXPECT_EQ(TextOf(IDC_EDTDJ), L"中");
+    EXPECT_EQ(Selection(IDC_MEMCODE), std::make_pair(DWORD{7}, DWORD{10}));
+}
+
+TEST_F(WindowTest, ChangeHandlerRunsOnRealChangesOnly) {
+    Put(IDC_MEMCODE, L"000 002 003 ");
+    Put(IDC_EDTCODE1, L"002");
+    EXPECT_EQ(TextOf(IDC_EDTDJ), L"中");
+
+    // The same text again, set by the program or by the platform: no handler runs, so the
+    // marker that was changed by hand stays.
+    Put(IDC_EDTDJ, L"hand");
+    window_->SetText(tolvex::ui::Control::edtcode1, "002");
+    Put(IDC_EDTCODE1, L"002");
+    EXPECT_EQ(TextOf(IDC_EDTDJ), L"hand");
+
+    // A real change set by the program runs it, before SetText returns.
+    window_->SetText(tolvex::ui::Control::edtcode1, "001");
+    EXPECT_EQ(TextOf(IDC_EDTDJ), L"X");
+    window_->SetText(tolvex::ui::Control::edtcode1, "");
+    EXPECT_EQ(TextOf(IDC_EDTDJ), L"X") << "an entry too short gives no verdict";
+    Put(IDC_MEMCODE, L"  ");
+    window_->SetText(tolvex::ui::Control::edtcode1, "0");
+    EXPECT_EQ(TextOf(IDC_EDTDJ), L"") << "a blank result box empties the marker";
+}
+
+TEST_F(WindowTest, AMouseClickEmptiesAnEntryBoxButTabDoesNot) {
+    struct Case {
+        int id;
+        bool releaseInside;
+        bool empties;
+    };
+    const std::vector<Case> cases = {
+        {IDC_EDTCODE2, true, true},
+        {IDC_EDTCODE1, true, true},
+        {IDC_EDTCODE2, false, false},  // released outside the box: no click
+        {IDC_EDTCODE1, false, false},
+    };
+    for (const Case& c : cases) {
+        Put(c.id, L"456");
+        RECT client;
+        GetClientRect(Item(c.id), &client);
+        const int upX = c.releaseInside ? 5 : client.right + 40;
+        PostClick(c.id, 5, client.bottom / 2, upX, client.bottom / 2);
+        EXPECT_EQ(TextOf(c.id), c.empties ? L"" : L"456") << c.id << " " << c.releaseInside;
+    }
+    Put(IDC_EDTCODE1, L"456");
+    Focus(IDC_EDTCODE2);
+    Key(VK_TAB);
+    EXPECT_EQ(TextOf(IDC_EDTCODE1), L"456");
+
+    // A real click through the system's mouse input.
+    ClickAt(Item(IDC_EDTCODE1));
+    Pump();
+    EXPECT_EQ(TextOf(IDC_EDTCODE1), L"");
+}
+
+TEST_F(WindowTest, TheMessageBoxClosesByClickEnterOrEsc) {
+    struct Case {
+        const char* how;
+        std::function<void(HWND)> close;
+    };
+    const std::vector<Case> cases = {
+        {"Enter", [](HWND) { Press(VK_RETURN); }},
+        {"Esc", [](HWND) { Press(VK_ESCAPE); }},
+        {"click", [](HWND box) { ClickAt(GetDlgItem(box, IDOK)); }},
+    };
+    for (const Case& c : cases) {
+        Put(IDC_EDTCODE2, L"456");
+        Put(IDC_EDTCODE1, L"12");
+        Focus(IDC_EDTCODE1);
+        const auto seen = WithModals([&] { Press(VK_RETURN); }, {c.close});
+        ASSERT_EQ(seen.size(), 1u) << c.how;
+        EXPECT_EQ(seen[0].title, L"Tolvex") << c.how;
+        EXPECT_EQ(seen[0].texts, std::vector<std::wstring>{L"请输入3位数上期开奖号码"});
+        EXPECT_EQ(seen[0].buttons, std::vector<std::wstring>{L"确定"});
+        EXPECT_FALSE(seen[0].hasIcon);
+        const int centreX = (seen[0].rect.left + seen[0].rect.right) / 2;
+        const int centreY = (seen[0].rect.top + seen[0].rect.bottom) / 2;
+        EXPECT_NEAR(centreX, GetSystemMetrics(SM_CXSCREEN) / 2, 2) << c.how;
+        EXPECT_NEAR(centreY, GetSystemMetrics(SM_CYSCREEN) / 2, 2) << c.how;
+        EXPECT_EQ(TextOf(IDC_EDTCODE1), L"") << c.how;
+        EXPECT_EQ(TextOf(IDC_EDTCODE2), L"456") << c.how;
+        EXPECT_EQ(GetFocus(), Item(IDC_EDTCODE1)) << c.how;
+        EXPECT_TRUE(IsWindowEnabled(window_->Window()));
+    }
+    // Then the previous draw: the other message, the other box emptied.
+    Put(IDC_EDTCODE1, L"123");
+    Put(IDC_EDTCODE2, L"4x6");
+    Focus(IDC_EDTCODE1);
+    const auto seen = WithModals([] { Press(VK_RETURN); }, {[](HWND) { Press(VK_RETURN); }});
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].texts, std::vector<std::wstring>{L"请输入3位数前期开奖号码"});
+    EXPECT_EQ(TextOf(IDC_EDTCODE2), L"");
+    EXPECT_EQ(GetFocus(), Item(IDC_EDTCODE2));
+}
+
+TEST_F(WindowTest, TheWaitCursorShowsOverTheWindowWhileOn) {
+    const HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
+    const HWND box = Item(IDC_MEMCODE);
+    const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+    window_->SetWaitCursor(true);
+    SendMessageW(box, WM_SETCURSOR, reinterpret_cast<WPARAM>(box), overClient);
+    EXPECT_EQ(GetCursor(), wait);
+    window_->SetWaitCursor(false);
+    SendMessageW(box, WM_SETCURSOR, reinterpret_cast<WPARAM>(box), overClient);
+    EXPECT_NE(GetCursor(), wait);
+}
+
+// Fills the Save dialog's file name and confirms it, from the watcher thread.
+std::function<void(HWND)> SaveAs(const std::wstring& name, std::wstring* folderShown = nullptr) {
+    return [name, folderShown](HWND dialog) {
+        if (folderShown != nullptr) {
+            wchar_t folder[MAX_PATH + 1] = {};
+            SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
+            *folderShown = folder;
+        }
+        for (int id : {edt1, cmb13}) {
+            SetDlgItemTextW(dialog, id, name.c_str());
+        }
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    };
+}
+
+void PressOk(HWND box) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+std::wstring FolderKey(std::wstring path) {
+    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) {
+        path.pop_back();
+    }
+    CharLowerW(path.data());
+    return path;
+}
+
+TEST_F(WindowTest, SaveWritesTheResultBoxBytesAndOverwritesWithoutAsking) {
+    TempFolder desktop;
+    // The shell writes its own folders back to the key once the dialog has run, so the
+    // test's desktop folder is set again before each save.
+    auto pointDesktop = [&] {
+        SetDesktopValue(REG_SZ, desktop.Path().c_str(),
+                        static_cast<DWORD>((desktop.Path().size() + 1) * sizeof(wchar_t)));
+    };
+    pointDesktop();
+    FilterExample();
+    const std::string filtered = FromWide(TextOf(IDC_MEMCODE));
+
+    Focus(IDC_BTNSAVE);
+    std::wstring folderShown;
+    auto seen = WithModals([] { Press(VK_RETURN); },
+                           {SaveAs(L"result", &folderShown), [](HWND) { Press(VK_RETURN); }});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].className, L"#32770") << "the platform's Save dialog";
+    EXPECT_EQ(FolderKey(folderShown), FolderKey(desktop.Path())) << "starts on the desktop";
+    EXPECT_EQ(seen[1].title, L"Tolvex");
+    EXPECT_EQ(seen[1].texts, std::vector<std::wstring>{L"成功保存！"});
+    const std::wstring file = desktop.File(L"result.txt");  // the extension was added
+    EXPECT_EQ(ReadBytes(file), filtered);
+    EXPECT_EQ(filtered.size(), 2888u);
+    EXPECT_EQ(GetFocus(), Item(IDC_BTNSAVE)) << "the focus comes back after the boxes";
+
+    // Edited text with a typed line break, saved again under the same name: no question.
+    Put(IDC_MEMCODE, L"中 001\r\n002 ");
+    pointDesktop();
+    seen = WithModals([&] { SendMessageW(Item(IDC_BTNSAVE), BM_CLICK, 0, 0); },
+                      {SaveAs(file), PressOk});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].texts, std::vector<std::wstring>{L"成功保存！"});
+    EXPECT_EQ(ReadBytes(file), "\xD6\xD0 001\r\n002 ");
+
+    // An empty result box gives an empty file.
+    Put(IDC_MEMCODE, L"");
+    pointDesktop();
+    seen = WithModals([&] { SendMessageW(Item(IDC_BTNSAVE), BM_CLICK, 0, 0); },
+                      {SaveAs(L"empty.txt", &folderShown), PressOk});
+    EXPECT_EQ(FolderKey(folderShown), FolderKey(desktop.Path())) << "every time";
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].texts, std::vector<std::wstring>{L"成功保存！"});
+    EXPECT_EQ(ReadBytes(desktop.File(L"empty.txt")), "");
+    EXPECT_EQ(desktop.Count(), 2);
+}
+
+TEST_F(WindowTest, CancellingTheSaveDialogDoesNothing) {
+    TempFolder desktop;
+    SetDesktopValue(REG_SZ, desktop.Path().c_str(),
+                    static_cast<DWORD>((desktop.Path().size() + 1) * sizeof(wchar_t)));
+    Put(IDC_MEMCODE, L"000 ");
+    const auto seen = WithModals([&] { SendMessageW(Item(IDC_BTNSAVE), BM_CLICK, 0, 0); },
+                                 {[](HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); }});
+    ASSERT_EQ(seen.size(), 1u);
+    Pump(300);
+    EXPECT_EQ(desktop.Count(), 0);
+}
+
+TEST_F(WindowTest, SaveErrorsShowInTheErrorBox) {
+    TempFolder desktop;
+    const std::wstring readOnly = desktop.File(L"locked.txt");
+    WriteBytes(readOnly, "earlier");
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    SetDesktopValue(REG_SZ, desktop.Path().c_str(),
+                    static_cast<DWORD>((desktop.Path().size() + 1) * sizeof(wchar_t)));
+    Put(IDC_MEMCODE, L"000 ");
+    Focus(IDC_BTNSAVE);
+
+    // A read-only file: "不能创建文件" with the name and the full stop the rule appends.
+    auto seen = WithModals([] { Press(VK_RETURN); }, {SaveAs(readOnly), PressOk});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].title, L"Tolvex");
+    EXPECT_TRUE(seen[1].hasIcon) << "the error box has the error icon";
+    EXPECT_EQ(seen[1].texts, std::vector<std::wstring>{L"不能创建文件 " + readOnly + L"."});
+    EXPECT_EQ(ReadBytes(readOnly), "earlier");
+    EXPECT_EQ(desktop.Count(), 1);
+    EXPECT_EQ(GetFocus(), Item(IDC_BTNSAVE));
+
+    // The desktop value of the wrong type: the error box, and no dialog at all.
+    const DWORD number = 1;
+    SetDesktopValue(REG_DWORD, &number, sizeof(number));
+    seen = WithModals([] { Press(VK_RETURN); }, {PressOk});
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_TRUE(seen[0].hasIcon);
+    EXPECT_EQ(seen[0].texts, std::vector<std::wstring>{L"'Desktop' 的数据类型是无效的."});
+    EXPECT_EQ(GetFocus(), Item(IDC_BTNSAVE));
+}
+
+}  // namespace
