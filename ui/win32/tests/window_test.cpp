@@ -1,9 +1,10 @@
 // window_test.cpp - drives the real main window under Wine with messages and synthesized input.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <commdlg.h>
 #include <dlgs.h>
-#include <windows.h>
 
 #include <atomic>
 #include <cstring>
