@@ -65,19 +65,19 @@ void CentreOnScreen(QWidget* widget) {
     widget->move(topLeft);  // move() places the frame's top-left corner
 }
 
-void ShowMessageBox(const QString& text) {
-    CentredMessageBox box(QMessageBox::NoIcon, kAppTitle, text, QMessageBox::NoButton);
+void ShowMessageBox(QWidget* owner, const QString& text) {
+    CentredMessageBox box(QMessageBox::NoIcon, kAppTitle, text, QMessageBox::NoButton, owner);
     QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
     box.exec();
 }
 
-void ShowErrorBox(const QString& text) {
+void ShowErrorBox(QWidget* owner, const QString& text) {
     if (QWidget* grabber = QWidget::mouseGrabber()) {
         grabber->releaseMouse();
     }
-    CentredMessageBox box(QMessageBox::Critical, kAppTitle, text, QMessageBox::Ok);
+    CentredMessageBox box(QMessageBox::Critical, kAppTitle, text, QMessageBox::Ok, owner);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
     box.exec();
@@ -97,11 +97,11 @@ std::string QtDesktop::FromUtf8(std::string_view utf8) const {
 }
 
 void QtDesktop::ShowMessage(std::string_view text) {
-    ShowMessageBox(text_.ToQString(text));
+    ShowMessageBox(mainWindow_, text_.ToQString(text));
 }
 
 void QtDesktop::ShowError(std::string_view text) {
-    ShowErrorBox(text_.ToQString(text));
+    ShowErrorBox(mainWindow_, text_.ToQString(text));
 }
 
 std::optional<std::string> QtDesktop::AskSaveFileName(const ui::SaveDialogSettings& settings) {

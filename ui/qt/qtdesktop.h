@@ -13,12 +13,13 @@ namespace tolvex::qt {
 inline const QString kAppTitle = QStringLiteral("Tolvex");
 
 /// The message box: application title, no icon, the text and one button "确定", which a
-/// click, Enter or Esc presses; it opens centred on the screen. Returns once it is closed.
-void ShowMessageBox(const QString& text);
+/// click, Enter or Esc presses; it opens centred on the screen, over `owner`, and returns once
+/// it is closed.
+void ShowMessageBox(QWidget* owner, const QString& text);
 
 /// The error box: application title, error icon, the text and one OK button, centred on the
-/// screen. Any mouse grab is released first.
-void ShowErrorBox(const QString& text);
+/// screen, over `owner`. Any mouse grab is released first.
+void ShowErrorBox(QWidget* owner, const QString& text);
 
 /// Places `widget` (a top-level window) so that its frame is centred on its screen.
 void CentreOnScreen(QWidget* widget);

@@ -22,16 +22,19 @@ ui::WriteStatus WriteWholeFile(const QString& path, QByteArrayView bytes) {
 
     QSaveFile file(path);
     file.setDirectWriteFallback(false);  // never write into the file itself
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that every failing write shows here: QSaveFile::commit() does not see a
+    // failure of the final flush of its buffer, and would put a short file in place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return WriteStatus::CannotCreate;
     }
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+    if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError) {
         file.cancelWriting();  // the destructor then removes the temporary file
         return WriteStatus::WriteFailed;
     }
     if (!file.commit()) {
-        // The bytes were written (or failed to flush); only the final rename can fail on a
-        // file that could not be replaced.
+        // Every byte is written; only putting the file in place can have failed, when the
+        // old file could not be replaced.
         return file.error() == QFileDevice::RenameError ? WriteStatus::CannotCreate
                                                         : WriteStatus::WriteFailed;
     }

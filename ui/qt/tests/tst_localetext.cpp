@@ -1,0 +1,103 @@
+// tst_localetext.cpp - the locale's encoding at the window's boundary, and byte offsets in it.
+#include <QtTest>
+
+#include "localetext.h"
+
+using tolvex::qt::CharSpan;
+using tolvex::qt::LocaleText;
+
+class TestLocaleText : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void encodingChoice_data();
+    void encodingChoice();
+    void roundTrip_data();
+    void roundTrip();
+    void bytesToChars_data();
+    void bytesToChars();
+};
+
+void TestLocaleText::encodingChoice_data() {
+    QTest::addColumn<QByteArray>("codeset");
+    QTest::addColumn<QByteArray>("used");
+    QTest::newRow("UTF-8") << QByteArray("UTF-8") << QByteArray("UTF-8");
+    QTest::newRow("GB18030") << QByteArray("GB18030") << QByteArray("GB18030");
+    QTest::newRow("GBK") << QByteArray("GBK") << QByteArray("GBK");
+    // The C locale's ASCII cannot hold the Chinese texts; UTF-8 is its superset.
+    QTest::newRow("C locale") << QByteArray("ANSI_X3.4-1968") << QByteArray("UTF-8");
+    QTest::newRow("unknown") << QByteArray("NO-SUCH-CODESET") << QByteArray("UTF-8");
+    QTest::newRow("empty") << QByteArray() << QByteArray("UTF-8");
+}
+
+void TestLocaleText::encodingChoice() {
+    QFETCH(QByteArray, codeset);
+    QFETCH(QByteArray, used);
+    QCOMPARE(LocaleText(codeset).Name(), used);
+}
+
+void TestLocaleText::roundTrip_data() {
+    QTest::addColumn<QByteArray>("codeset");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("UTF-8 hit marker") << QByteArray("UTF-8") << "中" << QByteArray("\xe4\xb8\xad");
+    QTest::newRow("GB18030 hit marker") << QByteArray("GB18030") << "中" << QByteArray("\xd6\xd0");
+    QTest::newRow("GBK count") << QByteArray("GBK") << "缩水结果：722注"
+                               << QByteArray(
+                                      "\xcb\xf5\xcb\xae\xbd\xe1\xb9\xfb\xa3\xba"
+                                      "722\xd7\xa2");
+    QTest::newRow("digits and CR LF")
+        << QByteArray("GB18030") << "000 \r\n002 " << QByteArray("000 \r\n002 ");
+}
+
+void TestLocaleText::roundTrip() {
+    QFETCH(QByteArray, codeset);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    const LocaleText encoding(codeset);
+    QCOMPARE(QByteArray::fromStdString(encoding.FromQString(text)), bytes);
+    QCOMPARE(encoding.ToQString(bytes.toStdString()), text);
+}
+
+void TestLocaleText::bytesToChars_data() {
+    QTest::addColumn<QByteArray>("codeset");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("crlf");
+    QTest::addColumn<int>("start");  // bytes
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("selected");
+
+    const QString edited = QStringLiteral("中文\n000 123 ");
+    QTest::newRow("filter result")
+        << QByteArray("UTF-8") << "000 002 003 " << false << 4 << 3 << "002";
+    QTest::newRow("UTF-8 after Chinese and CR LF")
+        << QByteArray("UTF-8") << edited << true << 12 << 3 << "123";
+    QTest::newRow("GB18030 after Chinese and CR LF")
+        << QByteArray("GB18030") << edited << true << 10 << 3 << "123";
+    QTest::newRow("line break as LF only")
+        << QByteArray("GB18030") << edited << false << 9 << 3 << "123";
+    QTest::newRow("GB18030 from a character's second byte")
+        << QByteArray("GB18030") << "中文12" << false << 1 << 3 << "中文";
+    QTest::newRow("UTF-8 character and digit")
+        << QByteArray("UTF-8") << "x中1" << false << 1 << 4 << "中1";
+    QTest::newRow("outside the text") << QByteArray("UTF-8") << "000 " << false << 10 << 3 << "";
+    QTest::newRow("past the end") << QByteArray("UTF-8") << "000 12" << false << 4 << 3 << "12";
+    QTest::newRow("character beyond the BMP")
+        << QByteArray("UTF-8") << "😀123" << false << 4 << 3 << "123";
+}
+
+void TestLocaleText::bytesToChars() {
+    QFETCH(QByteArray, codeset);
+    QFETCH(QString, text);
+    QFETCH(bool, crlf);
+    QFETCH(int, start);
+    QFETCH(int, length);
+    QFETCH(QString, selected);
+    const CharSpan span = LocaleText(codeset).BytesToChars(text, static_cast<std::size_t>(start),
+                                                           static_cast<std::size_t>(length), crlf);
+    QVERIFY(span.first >= 0 && span.count >= 0 && span.first + span.count <= text.size());
+    QCOMPARE(text.mid(span.first, span.count), selected);
+}
+
+QTEST_GUILESS_MAIN(TestLocaleText)
+#include "tst_localetext.moc"
