@@ -1,6 +1,7 @@
 // commands.cpp - argument handling and the reduce, check and backtest commands.
 #include "commands.h"
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>

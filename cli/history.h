@@ -26,7 +26,7 @@ struct HistoryLine {
 /// that run has exactly three digits; otherwise the last three runs when each is one digit
 /// ("4 5 6", "0-0-2", "2024001,4,5,6"). Blank lines and lines whose first non-blank byte is
 /// '#' are skipped. The label is the text before the draw with blanks at both ends and
-/// separators (, ; : | - /) at its end removed; text after the draw is ignored.
+/// separators (, ; : | - / =) at its end removed; text after the draw is ignored.
 HistoryLine ReadHistoryLine(std::string_view line);
 
 /// Splits a byte stream into lines: LF or CR LF ends a line, a UTF-8 byte-order mark at the
