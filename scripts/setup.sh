@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # setup.sh - installs the Debian packages a build needs, only those that are missing.
-# Usage: scripts/setup.sh [base] [qt] [win] [fuzz]   (no argument: all of them)
+# Usage: scripts/setup.sh [base] [qt] [win] [fuzz] [bench]   (no argument: base qt win fuzz)
 set -euo pipefail
 
 declare -A groups=(
@@ -8,6 +8,7 @@ declare -A groups=(
     [qt]="qt6-base-dev qt6-base-dev-tools libgl-dev fonts-wqy-microhei xvfb xauth openbox xdotool xclip imagemagick x11-utils"
     [win]="g++-mingw-w64-x86-64 wine64 wine locales xvfb xauth"
     [fuzz]="clang-14 libclang-rt-14-dev"
+    [bench]="hyperfine time"
 )
 
 wanted=()
