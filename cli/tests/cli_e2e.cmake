@@ -111,7 +111,7 @@ expect_json(backtest-json "${json}" longest_hit_run 3)
 string(JSON rows LENGTH "${json}" rows)
 string(JSON tab_label GET "${json}" rows 4 label)
 string(JSON last_hit GET "${json}" rows 8 hit)
-if(NOT rows EQUAL 9 OR NOT tab_label STREQUAL "Fri, Jan 9, 2026\tGeorgia\tCash 3 Evening"
+if(NOT rows EQUAL 9 OR NOT tab_label STREQUAL "Fri, Jan 9, 2026\tRegion 9\tEvening draw"
    OR NOT last_hit STREQUAL "ON")
     message(SEND_ERROR "FAIL backtest-json rows: ${rows} rows, label '${tab_label}', hit ${last_hit}")
     math(EXPR failures "${failures} + 1")
