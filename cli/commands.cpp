@@ -56,7 +56,7 @@ std::string Quoted(std::string_view text) {
     return quoted;
 }
 
-struct OptionSpec {
+struct OptionInfo {
     std::string_view name;
     bool takes_value;
 };
@@ -86,7 +86,7 @@ struct Parsed {
 
 // Options start with "--" and may stand anywhere; "--" alone ends them. Everything else,
 // "-" and "-12" included, is positional.
-Parsed ParseArgs(std::span<const std::string_view> args, std::span<const OptionSpec> specs) {
+Parsed ParseArgs(std::span<const std::string_view> args, std::span<const OptionInfo> options) {
     Parsed p;
     bool options_done = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -101,17 +101,17 @@ Parsed ParseArgs(std::span<const std::string_view> args, std::span<const OptionS
         }
         const std::size_t eq = a.find('=');
         const std::string_view name = a.substr(0, eq);
-        const OptionSpec* spec = nullptr;
-        for (const auto& s : specs) {
+        const OptionInfo* option = nullptr;
+        for (const auto& s : options) {
             if (s.name == name) {
-                spec = &s;
+                option = &s;
             }
         }
-        if (spec == nullptr) {
+        if (option == nullptr) {
             p.error = "unknown option " + Quoted(name);
             return p;
         }
-        if (!spec->takes_value) {
+        if (!option->takes_value) {
             if (eq != std::string_view::npos) {
                 p.error = "option " + std::string(name) + " takes no value";
                 return p;
@@ -153,8 +153,8 @@ class Input {
 };
 
 int Reduce(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
-    static constexpr OptionSpec kSpecs[] = {{"--count", false}};
-    const Parsed p = ParseArgs(args, kSpecs);
+    static constexpr OptionInfo kOptions[] = {{"--count", false}};
+    const Parsed p = ParseArgs(args, kOptions);
     if (!p.error.empty()) {
         return UsageError(err, p.error);
     }
@@ -264,9 +264,9 @@ class OutputBuffer {
 
 int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
                 std::ostream& err) {
-    static constexpr OptionSpec kSpecs[] = {
+    static constexpr OptionInfo kOptions[] = {
         {"--format", true}, {"--newest-first", false}, {"--summary", false}};
-    const Parsed p = ParseArgs(args, kSpecs);
+    const Parsed p = ParseArgs(args, kOptions);
     if (!p.error.empty()) {
         return UsageError(err, p.error);
     }
