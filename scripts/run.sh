@@ -1,9 +1,55 @@
 #!/usr/bin/env bash
-# run.sh - installs what is missing, builds the program and starts it.
+# run.sh - installs what is missing, builds the program tolvex (release) and starts its window.
+# With a display ($DISPLAY set) the window opens there. Without one, the script starts a
+# virtual X server (Xvfb) with the openbox window manager, opens the window there, writes a
+# screenshot and says where; it then keeps the window open until Enter is pressed (or closes
+# it at once when standard input is not a terminal).
+# Environment: TOLVEX_SCREENSHOT (default build/release/tolvex-window.png) names the picture.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh base
+scripts/setup.sh base qt
 cmake --preset release >/dev/null
-cmake --build --preset release
-echo "run.sh: the window program is not built yet; the core and its tests are." >&2
-exit 1
+cmake --build --preset release --target tolvex
+program=build/release/ui/qt/tolvex
+
+if [[ -n "${DISPLAY:-}" ]]; then
+    exec "$program"
+fi
+
+shot=${TOLVEX_SCREENSHOT:-build/release/tolvex-window.png}
+pids=()
+cleanup() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
+    done
+}
+trap cleanup EXIT
+
+# The first free display number from :90 on.
+number=90
+while [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]]; do
+    number=$((number + 1))
+done
+export DISPLAY=:$number
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 0.5
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+"$program" &
+pids+=($!)
+xdotool search --sync --onlyvisible --name '^Tolvex$' >/dev/null
+sleep 0.5  # let the window manager frame and place it
+import -window root "$shot"
+echo "run.sh: tolvex runs on the virtual display $DISPLAY (Xvfb with openbox)."
+echo "run.sh: screenshot written to $PWD/$shot"
+if [[ -t 0 ]]; then
+    echo "run.sh: drive it with e.g. DISPLAY=$DISPLAY xdotool type 456; press Enter here to close it."
+    read -r _
+fi

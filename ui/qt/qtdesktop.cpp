@@ -17,10 +17,15 @@
 namespace tolvex::qt {
 namespace {
 
-// A message box that opens centred on the screen rather than over its parent.
+// A message box that opens centred on the screen rather than over its owner. The window
+// manager reports the frame only after the box is shown; the box is centred again then.
 class CentredMessageBox : public QMessageBox {
   public:
-    using QMessageBox::QMessageBox;
+    CentredMessageBox(Icon icon, const QString& text, StandardButtons buttons, QWidget* owner)
+        : QMessageBox(icon, kAppTitle, text, buttons, owner) {
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint);
+    }
 
   protected:
     void showEvent(QShowEvent* event) override {
@@ -29,6 +34,19 @@ class CentredMessageBox : public QMessageBox {
             CentreOnScreen(this);
         }
     }
+    bool event(QEvent* event) override {
+        const bool handled = QMessageBox::event(event);
+        if (!framed_ &&
+            (event->type() == QEvent::Move || event->type() == QEvent::WindowActivate) &&
+            windowHandle() != nullptr && !windowHandle()->frameMargins().isNull()) {
+            framed_ = true;
+            CentreOnScreen(this);
+        }
+        return handled;
+    }
+
+  private:
+    bool framed_ = false;
 };
 
 // Qt's form of a "description|pattern" filter: "description (pattern)", unless the
@@ -66,7 +84,7 @@ void CentreOnScreen(QWidget* widget) {
 }
 
 void ShowMessageBox(QWidget* owner, const QString& text) {
-    CentredMessageBox box(QMessageBox::NoIcon, kAppTitle, text, QMessageBox::NoButton, owner);
+    CentredMessageBox box(QMessageBox::NoIcon, text, QMessageBox::NoButton, owner);
     QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
@@ -77,7 +95,7 @@ void ShowErrorBox(QWidget* owner, const QString& text) {
     if (QWidget* grabber = QWidget::mouseGrabber()) {
         grabber->releaseMouse();
     }
-    CentredMessageBox box(QMessageBox::Critical, kAppTitle, text, QMessageBox::Ok, owner);
+    CentredMessageBox box(QMessageBox::Critical, text, QMessageBox::Ok, owner);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
     box.exec();

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# qt-session.sh - drives the built tolvex window as a user would, on a virtual X display.
+# Types draws, presses Enter and Tab, clicks, reads the clipboard (xclip) and the saved file,
+# and prints one line per check; exits non-zero when a check fails.
+# Usage: scripts/qt-session.sh [program] [screenshot.png]
+#   program     default build/release/ui/qt/tolvex
+#   screenshot  where to write a picture of the window after a filtering and a hit
+set -euo pipefail
+cd "$(dirname "$0")/.."
+program=${1:-build/release/ui/qt/tolvex}
+shot=${2:-}
+[[ -x $program ]] || { echo "qt-session.sh: build $program first (scripts/run.sh)" >&2; exit 2; }
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+number=91
+while [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]]; do
+    number=$((number + 1))
+done
+export DISPLAY=:$number
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 0.5
+
+mkdir -p "$work/home/Desktop"
+HOME=$work/home XDG_RUNTIME_DIR=$work "$program" >"$work/log" 2>&1 &
+pids+=($!)
+window=$(xdotool search --sync --onlyvisible --name '^Tolvex$' | head -1)
+sleep 0.5
+
+failures=0
+check() {  # check <what> <expected> <actual>
+    if [[ "$2" == "$3" ]]; then
+        echo "ok   $1"
+    else
+        echo "FAIL $1: expected '$2', got '$3'"
+        failures=$((failures + 1))
+    fi
+}
+clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
+focused_name() { xdotool getwindowfocus getwindowname 2>/dev/null || true; }
+# The window's outer rectangle as "x y width height", frame included.
+outer() {
+    local x y w h l r t b
+    eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/{print "x="$4} /Absolute upper-left Y/{print "y="$4} /Width:/{print "w="$2} /Height:/{print "h="$2}')"
+    read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+    echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
+}
+# The client-area origin of the main window, for clicks at control positions.
+read -r cx cy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
+click_at() { xdotool mousemove $((cx + $1)) $((cy + $2)) click 1; sleep 0.2; }
+
+read -r ox oy ow oh < <(outer "$window")
+check "outer size" "507x386" "${ow}x${oh}"
+check "centred" "$(((1024 - 507) / 2)),$(((768 - 386) / 2))" "$ox,$oy"
+
+xdotool type --delay 20 456
+xdotool key Tab
+xdotool type --delay 20 123
+xdotool key Return
+sleep 0.3
+result=$(clipboard)
+check "clipboard after Enter: 722 numbers" "2888" "${#result}"
+check "clipboard starts" "000 002 003 004 " "${result:0:16}"
+
+xdotool type --delay 20 000
+sleep 0.2
+[[ -n $shot ]] && import -window "$window" -frame "$shot" 2>/dev/null || true
+
+# Enter with an empty last-draw box: the message box, closed with Enter, focus comes back.
+xdotool key ctrl+a BackSpace Return
+sleep 0.5
+box=$(xdotool search --onlyvisible --name '^Tolvex$' | grep -v "^$window\$" | head -1 || true)
+if [[ -n $box ]]; then
+    read -r bx by bw bh < <(outer "$box")
+    dx=$((bx + bw / 2 - 512)) dy=$((by + bh / 2 - 384))
+    check "message box centred (to a pixel)" "yes" "$( ((dx * dx <= 1 && dy * dy <= 1)) && echo yes || echo "off by $dx,$dy")"
+    xdotool key Return
+    sleep 0.3
+fi
+check "message box shown" "yes" "$([[ -n $box ]] && echo yes || echo no)"
+# Focus came back to the last-draw box: the draw typed there filters on Enter.
+xdotool type --delay 20 998
+xdotool key Return
+sleep 0.3
+second=$(clipboard)
+check "second filtering (123, 998) on the clipboard" "yes" \
+    "$([[ $second != "$result" && ${#second} -ge 2880 && ${#second} -le 2888 ]] && echo yes || echo no)"
+result=$second
+
+# A click into the previous-draw box empties it; Enter then asks for the previous draw.
+click_at 320 194
+xdotool key Tab
+xdotool type --delay 20 111
+xdotool key Return
+sleep 0.5
+box=$(xdotool search --onlyvisible --name '^Tolvex$' | grep -v "^$window\$" | head -1 || true)
+check "previous-draw message after the click emptied the box" "yes" "$([[ -n $box ]] && echo yes || echo no)"
+[[ -n $box ]] && xdotool key Escape && sleep 0.3
+check "clipboard unchanged by the failed filtering" "$result" "$(clipboard)"
+
+# Save through the dialog: the copy button's neighbour, typed name without extension.
+click_at 429 276
+sleep 0.8
+xdotool type --delay 20 saved
+xdotool key Return
+sleep 0.8
+xdotool key Return  # the success box
+sleep 0.3
+saved=$work/home/Desktop/saved.txt
+check "saved file on the desktop" "yes" "$([[ -f $saved ]] && echo yes || echo no)"
+[[ -f $saved ]] && check "saved file holds the result" "$result" "$(cat "$saved")"
+
+# The exit button ends the program.
+click_at 429 316
+sleep 0.5
+check "exit button closes the window" "" "$(xdotool search --onlyvisible --name '^Tolvex$' || true)"
+
+if ((failures)); then
+    echo "qt-session.sh: $failures check(s) failed"
+    exit 1
+fi
+echo "qt-session.sh: all checks passed"
