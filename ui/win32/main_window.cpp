@@ -276,10 +276,11 @@ bool MainWindow::PreTranslateMessage(MSG& msg) {
     if (hwnd_ == nullptr || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) {
         return false;
     }
-    const bool enter = (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN ||
-                        msg.message == WM_CHAR || msg.message == WM_SYSCHAR) &&
-                       msg.wParam == VK_RETURN;
-    // Enter with Shift, Ctrl or Alt presses no button; in the result box it is the box's own.
+    // Enter with Shift or Ctrl presses no button (a single-line edit would press the default
+    // button itself with Shift); in the result box it is the box's own. With Alt it comes as
+    // WM_SYSKEYDOWN, which the dialog keys ignore.
+    const bool enter =
+        (msg.message == WM_KEYDOWN || msg.message == WM_CHAR) && msg.wParam == VK_RETURN;
     if (enter && msg.hwnd != Item(IDC_MEMCODE) && ModifierHeld()) {
         return true;
     }

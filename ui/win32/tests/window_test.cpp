@@ -353,6 +353,16 @@ TEST_F(WindowTest, OpensWithEveryControlWhereTheLayoutPutsIt) {
         {IDC_BTNCLOSE, L"退出", {392, 304, 467, 329}},
     };
     const double scale = window_->Scale();
+    // Run by LayoutScalesWithTheScreenDpi at another pixels-per-inch setting.
+    wchar_t dpi[16] = {};
+    if (GetEnvironmentVariableW(L"TOLVEX_TEST_DPI", dpi, 16) > 0) {
+        HDC screen = GetDC(nullptr);
+        EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), _wtoi(dpi));
+        ReleaseDC(nullptr, screen);
+        EXPECT_NEAR(scale, _wtoi(dpi) / 96.0, 0.15) << "the layout follows the font's height";
+    } else {
+        EXPECT_NEAR(scale, 1.0, 0.15);
+    }
     for (const Expected& c : controls) {
         EXPECT_EQ(TextOf(c.id), c.text) << c.id;
         EXPECT_TRUE(IsWindowVisible(Item(c.id))) << c.id;
@@ -368,6 +378,49 @@ TEST_F(WindowTest, OpensWithEveryControlWhereTheLayoutPutsIt) {
     EXPECT_EQ(WindowText(window_->Window()), L"Tolvex");
     EXPECT_EQ(GetFocus(), Item(IDC_EDTCODE2));
     EXPECT_EQ(GetWindowLongPtrW(Item(IDC_BTNFILT), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+}
+
+TEST(WindowDpi, LayoutScalesWithTheScreenDpi) {
+    // The screen's pixels per inch are read once per process: run the layout test again in a
+    // child process with 144 set for the test's Wine prefix, then put the setting back.
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    DWORD saved = 0, size = sizeof(saved), type = 0;
+    const bool hadValue = RegQueryValueExW(key, L"LogPixels", nullptr, &type,
+                                           reinterpret_cast<BYTE*>(&saved), &size) == ERROR_SUCCESS;
+    const DWORD dpi = 144;
+    RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                   sizeof(dpi));
+
+    wchar_t self[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command =
+        L"\"" + std::wstring(self) +
+        L"\" --gtest_filter=WindowTest.OpensWithEveryControlWhereTheLayoutPutsIt";
+    SetEnvironmentVariableW(L"TOLVEX_TEST_DPI", L"144");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &process) != FALSE;
+    SetEnvironmentVariableW(L"TOLVEX_TEST_DPI", nullptr);
+    DWORD exitCode = 1;
+    if (started) {
+        WaitForSingleObject(process.hProcess, 60000);
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    if (hadValue) {
+        RegSetValueExW(key, L"LogPixels", 0, type, reinterpret_cast<const BYTE*>(&saved), size);
+    } else {
+        RegDeleteValueW(key, L"LogPixels");
+    }
+    RegCloseKey(key);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(exitCode, 0u) << "the layout test failed at 144 pixels per inch";
 }
 
 TEST_F(WindowTest, TabAndShiftTabFollowTheFocusOrderAndWrap) {
