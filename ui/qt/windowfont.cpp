@@ -17,17 +17,19 @@ const char* const kLatinFaces[] = {
 const char* const kChineseFaces[] = {"WenQuanYi Micro Hei", "Noto Sans CJK SC",
                                      "Droid Sans Fallback", "AR PL UMing CN"};
 
+// hasFamily() also knows a face by its English name under a locale that lists it by another
+// (fontconfig names WenQuanYi Micro Hei 文泉驿微米黑 under a Chinese locale) and without the
+// foundry that families() adds when two foundries ship the face.
 QStringList InstalledFaces() {
-    const QStringList installed = QFontDatabase::families();
     QStringList faces;
     for (const char* face : kLatinFaces) {
-        if (installed.contains(QLatin1String(face), Qt::CaseInsensitive)) {
+        if (QFontDatabase::hasFamily(QString::fromLatin1(face))) {
             faces << QString::fromLatin1(face);
             break;
         }
     }
     for (const char* face : kChineseFaces) {
-        if (installed.contains(QLatin1String(face), Qt::CaseInsensitive)) {
+        if (QFontDatabase::hasFamily(QString::fromLatin1(face))) {
             faces << QString::fromLatin1(face);
         }
     }

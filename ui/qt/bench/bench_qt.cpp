@@ -15,12 +15,12 @@ using tolvex::qt::MainWindow;
 class BenchQt : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void createAndShowWindow();
     void enterToClipboard();
     void hitOnThirdDigit();
 
-private:
+  private:
     LocaleText text_ = LocaleText::FromLocale();
 };
 
