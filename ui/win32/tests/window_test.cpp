@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <functional>
@@ -436,6 +437,36 @@ TEST_F(WindowTest, TabAndShiftTabFollowTheFocusOrderAndWrap) {
         EXPECT_EQ(GetFocus(), Item(order[i])) << "Shift+Tab to position " << i;
     }
     EXPECT_EQ(TextOf(IDC_MEMCODE), L"") << "Tab is not typed into the result box";
+
+    // The same order when a control asks the window for the next one, as a multi-line edit
+    // does in a dialog; a single-line box entered this way selects all.
+    Put(IDC_EDTCODE1, L"123");
+    Focus(IDC_EDTCODE2);
+    for (std::size_t i = 1; i <= order.size(); ++i) {
+        SendMessageW(window_->Window(), WM_NEXTDLGCTL, 0, 0);
+        EXPECT_EQ(GetFocus(), Item(order[i % order.size()])) << "next " << i;
+    }
+    SendMessageW(window_->Window(), WM_NEXTDLGCTL, 1, 0);
+    EXPECT_EQ(GetFocus(), Item(IDC_BTNSAVE));
+    SendMessageW(window_->Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_EDTCODE1)),
+                 TRUE);
+    EXPECT_EQ(GetFocus(), Item(IDC_EDTCODE1));
+    EXPECT_EQ(Selection(IDC_EDTCODE1), std::make_pair(DWORD{0}, DWORD{3}));
+}
+
+TEST_F(WindowTest, TheFocusedButtonShowsAsTheDefaultOtherwiseTheFilterButton) {
+    auto isDefault = [&](int id) {
+        return (GetWindowLongPtrW(Item(id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    };
+    const std::vector<int> buttons = {IDC_BTNFILT, IDC_BTNSAVE, IDC_BTNCOPY, IDC_BTNCLOSE};
+    for (int focused : {IDC_BTNCOPY, IDC_BTNSAVE, IDC_EDTDJ, IDC_BTNCLOSE, IDC_MEMCODE}) {
+        Focus(focused);
+        const int expected =
+            std::count(buttons.begin(), buttons.end(), focused) ? focused : IDC_BTNFILT;
+        for (int id : buttons) {
+            EXPECT_EQ(isDefault(id), id == expected) << "focus " << focused << ", button " << id;
+        }
+    }
 }
 
 TEST_F(WindowTest, KeyboardEntrySelectsAllButNeverInTheResultBox) {
