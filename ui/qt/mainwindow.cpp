@@ -104,7 +104,7 @@ void MainWindow::ScaleLayout(qreal scale) {
 
 // Sizes the client area so that the frame around it comes to the wanted outer size, and
 // centres the window. The window manager tells the frame only once the window is shown, so
-// this runs again whenever the frame it was fitted to turns out different.
+// this runs once more when the first frame is known (see event()).
 void MainWindow::FitOuterSize() {
     const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
     fittedMargins_ = frame;
