@@ -10,12 +10,10 @@ namespace tolvex::qt {
 namespace {
 
 // Latin faces from the closest match on; the first that is installed is used.
-const char* const kLatinFaces[] = {
-    "MS Sans Serif", "Microsoft Sans Serif", "Nimbus Sans", "Liberation Sans", "Arial",
-    "Helvetica",     "DejaVu Sans"};
+const char* const kLatinFaces[] = {"MS Sans Serif", "Nimbus Sans", "Liberation Sans",
+                                   "DejaVu Sans"};
 // Faces that hold the Chinese glyphs, tried after the Latin face.
-const char* const kChineseFaces[] = {"WenQuanYi Micro Hei", "Noto Sans CJK SC",
-                                     "Droid Sans Fallback", "AR PL UMing CN"};
+const char* const kChineseFaces[] = {"WenQuanYi Micro Hei", "Noto Sans CJK SC"};
 
 // hasFamily() also knows a face by its English name under a locale that lists it by another
 // (fontconfig names WenQuanYi Micro Hei 文泉驿微米黑 under a Chinese locale) and without the
