@@ -15,13 +15,14 @@ using ui::WriteStatus;
 // Closes a registry key when the scope ends.
 class KeyCloser {
   public:
-    explicit KeyCloser(HKEY key) : key_(key) {}
-    ~KeyCloser() { RegCloseKey(key_); }
+    KeyCloser(HKEY key, decltype(&RegCloseKey) close) : key_(key), close_(close) {}
+    ~KeyCloser() { close_(key_); }
     KeyCloser(const KeyCloser&) = delete;
     KeyCloser& operator=(const KeyCloser&) = delete;
 
   private:
     HKEY key_;
+    decltype(&RegCloseKey) close_;
 };
 
 // Closes a file handle when the scope ends, unless it was closed already.
@@ -49,19 +50,20 @@ std::wstring FolderOf(const std::wstring& fullPath) {
 
 }  // namespace
 
-ShellFolderRead ReadRegistryFolder(HKEY root, const wchar_t* subKey, std::wstring_view name) {
+ShellFolderRead ReadRegistryFolder(HKEY root, const wchar_t* subKey, std::wstring_view name,
+                                   const RegistryCalls& calls) {
     HKEY key = nullptr;
     // Read access only: the program never writes here, and asking for write access fails for
     // users who may not write to the key.
-    if (RegOpenKeyExW(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (calls.open(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return {ShellFolderRead::Status::Ok, {}};
     }
-    KeyCloser closer(key);
+    KeyCloser closer(key, calls.close);
 
     const std::wstring valueName(name);
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+    if (calls.query(key, valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
         return {ShellFolderRead::Status::Ok, {}};
     }
     if (type != REG_SZ && type != REG_EXPAND_SZ) {
@@ -72,8 +74,8 @@ ShellFolderRead ReadRegistryFolder(HKEY root, const wchar_t* subKey, std::wstrin
     }
     std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
     DWORD readSize = size;
-    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(data.data()), &readSize) != ERROR_SUCCESS ||
+    if (calls.query(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                    &readSize) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ)) {
         return {ShellFolderRead::Status::ReadFailed, {}};
     }

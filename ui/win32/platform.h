@@ -14,12 +14,20 @@ namespace tolvex::win32 {
 inline constexpr wchar_t kShellFoldersKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
+/// The registry calls the read makes; a test can stand in for them.
+struct RegistryCalls {
+    decltype(&RegOpenKeyExW) open = &RegOpenKeyExW;
+    decltype(&RegQueryValueExW) query = &RegQueryValueExW;
+    decltype(&RegCloseKey) close = &RegCloseKey;
+};
+
 /// Reads the value `name` of the key `subKey` under `root`, opened for reading only.
 /// A key that does not open or a missing value give Ok with an empty path; a string or
 /// expandable string is taken as stored, unexpanded, up to its first NUL; another type is
 /// InvalidType; a data read that fails once the size is known is ReadFailed. The path is in
 /// the ANSI code page. The key is closed on every path.
-ui::ShellFolderRead ReadRegistryFolder(HKEY root, const wchar_t* subKey, std::wstring_view name);
+ui::ShellFolderRead ReadRegistryFolder(HKEY root, const wchar_t* subKey, std::wstring_view name,
+                                       const RegistryCalls& calls = {});
 
 /// Signature of the call that writes one block of bytes (WriteFile's own).
 using WriteBlockFn = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);

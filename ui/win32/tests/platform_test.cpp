@@ -129,6 +129,69 @@ TEST_F(RegistryFolderTest, AMissingKeyReadsAsEmpty) {
     EXPECT_EQ(read.path, "");
 }
 
+// Counts the registry calls, records the access asked for, and can fail the data read.
+struct CountingCalls {
+    static inline int opened = 0, closed = 0, queries = 0;
+    static inline REGSAM access = 0;
+    static inline bool failDataRead = false;
+
+    static LSTATUS WINAPI Open(HKEY root, LPCWSTR subKey, DWORD options, REGSAM sam, PHKEY key) {
+        access = sam;
+        const LSTATUS status = RegOpenKeyExW(root, subKey, options, sam, key);
+        opened += status == ERROR_SUCCESS;
+        return status;
+    }
+    static LSTATUS WINAPI Query(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                LPDWORD size) {
+        ++queries;
+        if (failDataRead && data != nullptr) {
+            return ERROR_ACCESS_DENIED;
+        }
+        return RegQueryValueExW(key, name, reserved, type, data, size);
+    }
+    static LSTATUS WINAPI Close(HKEY key) {
+        ++closed;
+        return RegCloseKey(key);
+    }
+    static tolvex::win32::RegistryCalls Calls() { return {&Open, &Query, &Close}; }
+};
+
+TEST_F(RegistryFolderTest, OpensForReadingOnlyAndClosesOnEveryPath) {
+    const DWORD number = 7;
+    Set(L"Plain", REG_SZ, L"C:\\", 4 * sizeof(wchar_t));
+    Set(L"Number", REG_DWORD, &number, sizeof(number));
+    struct Case {
+        const wchar_t* name;
+        bool failDataRead;
+        ShellFolderRead::Status status;
+    };
+    const std::vector<Case> cases = {
+        {L"Plain", false, ShellFolderRead::Status::Ok},
+        {L"Missing", false, ShellFolderRead::Status::Ok},
+        {L"Number", false, ShellFolderRead::Status::InvalidType},
+        {L"Plain", true, ShellFolderRead::Status::ReadFailed},  // fails after the size read
+    };
+    for (const Case& c : cases) {
+        CountingCalls::opened = CountingCalls::closed = CountingCalls::queries = 0;
+        CountingCalls::failDataRead = c.failDataRead;
+        const ShellFolderRead read =
+            ReadRegistryFolder(HKEY_CURRENT_USER, kKey, c.name, CountingCalls::Calls());
+        EXPECT_EQ(read.status, c.status) << FromWide(c.name, CP_UTF8);
+        EXPECT_EQ(CountingCalls::opened, 1);
+        EXPECT_EQ(CountingCalls::closed, 1) << FromWide(c.name, CP_UTF8);
+        // Nothing but reading: asking for write access fails for users who may not write.
+        EXPECT_EQ(CountingCalls::access, KEY_READ);
+    }
+    EXPECT_EQ(CountingCalls::queries, 2) << "the size, then the data";
+
+    // A key that does not open is not closed.
+    CountingCalls::opened = CountingCalls::closed = 0;
+    ReadRegistryFolder(HKEY_CURRENT_USER, L"Software\\TolvexTest\\None", L"Desktop",
+                       CountingCalls::Calls());
+    EXPECT_EQ(CountingCalls::opened, 0);
+    EXPECT_EQ(CountingCalls::closed, 0);
+}
+
 TEST(Win32FileWrite, WritesNewAndReplacesEarlierFiles) {
     TempFolder folder;
     const std::wstring path = folder.File(L"结果.txt");
