@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
