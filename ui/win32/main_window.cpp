@@ -21,7 +21,7 @@ using ui::Tfrmmain;
 
 // One child control: where it sits at a text height of 13 pixels, and how it is made. The
 // order is the creation order, which gives the focus order of the controls with tab stops.
-struct ControlSpec {
+struct ControlDef {
     int id;
     const wchar_t* className;
     const wchar_t* text;
@@ -36,7 +36,7 @@ constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_NOTIFY;
 constexpr DWORD kResultBox =
     WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
 
-constexpr std::array<ControlSpec, 13> kControls{{
+constexpr std::array<ControlDef, 13> kControls{{
     {IDC_LBLJUSHU, L"STATIC", L"缩水结果：", kLabel, 0, 16, 8, 137, 13},
     {IDC_LABEL1, L"STATIC", L"前期开奖：", kLabel, 0, 296, 168, 73, 13},
     {IDC_LABEL5, L"STATIC", L"上期开奖：", kLabel, 0, 384, 168, 73, 13},
@@ -127,9 +127,9 @@ void MainWindow::CreateFontForDpi() {
 }
 
 void MainWindow::Layout() {
-    for (const ControlSpec& spec : kControls) {
-        MoveWindow(Item(spec.id), Scaled(spec.left, scale_), Scaled(spec.top, scale_),
-                   Scaled(spec.width, scale_), Scaled(spec.height, scale_), TRUE);
+    for (const ControlDef& def : kControls) {
+        MoveWindow(Item(def.id), Scaled(def.left, scale_), Scaled(def.top, scale_),
+                   Scaled(def.width, scale_), Scaled(def.height, scale_), TRUE);
     }
 }
 
@@ -163,15 +163,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT MainWindow::OnCreate() {
-    for (const ControlSpec& spec : kControls) {
-        HWND control = CreateWindowExW(spec.exStyle, spec.className, spec.text, spec.style, 0, 0, 0,
-                                       0, hwnd_, reinterpret_cast<HMENU>(INT_PTR{spec.id}),
+    for (const ControlDef& def : kControls) {
+        HWND control = CreateWindowExW(def.exStyle, def.className, def.text, def.style, 0, 0, 0, 0,
+                                       hwnd_, reinterpret_cast<HMENU>(INT_PTR{def.id}),
                                        GetModuleHandleW(nullptr), nullptr);
         if (control == nullptr) {
             return -1;
         }
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        if (spec.className == std::wstring_view(L"EDIT")) {
+        if (def.className == std::wstring_view(L"EDIT")) {
             SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no limit on what can be typed
         }
     }
