@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -25,6 +26,14 @@ class CentredMessageBox : public QMessageBox {
         : QMessageBox(icon, kAppTitle, text, buttons, owner) {
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowCloseButtonHint);
+        // A short message would make the box narrower than its title and the window
+        // manager's buttons; keep room for both, as the platform boxes do.
+        if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
+            const int width =
+                fontMetrics().horizontalAdvance(kAppTitle) + fontMetrics().averageCharWidth() * 24;
+            grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                          grid->rowCount(), 0, 1, grid->columnCount());
+        }
     }
 
   protected:

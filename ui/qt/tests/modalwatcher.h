@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,8 +21,9 @@ struct SeenBox {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
-    bool okButton = false;  // the one button is the standard OK button
-    bool centred = false;   // centred on the screen (to the pixel)
+    bool okButton = false;   // the one button is the standard OK button
+    bool centred = false;    // centred on the screen (to the pixel)
+    bool titleFits = false;  // wide enough for the title beside a window manager's buttons
 };
 
 inline SeenBox Describe(QWidget* widget) {
@@ -39,6 +41,9 @@ inline SeenBox Describe(QWidget* widget) {
     const QRect screen = widget->screen()->geometry();
     const QPoint offset = widget->frameGeometry().center() - screen.center();
     seen.centred = qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1;
+    const QFontMetrics metrics = widget->fontMetrics();
+    seen.titleFits =
+        widget->width() >= metrics.horizontalAdvance(seen.title) + 6 * metrics.height();
     return seen;
 }
 

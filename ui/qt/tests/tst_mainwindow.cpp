@@ -684,6 +684,7 @@ void TestMainWindow::saveWritesResult() {
     QVERIFY(!dialog.confirmsOverwrite);
     QVERIFY(dialog.sizeGrip);
     QCOMPARE(saved.text, QStringLiteral("成功保存！"));
+    QVERIFY(saved.titleFits);
     QCOMPARE(saved.buttons, QStringList{QStringLiteral("确定")});
 
     QFile file(Desktop() + "/result.txt");
