@@ -22,20 +22,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-number=91
-while [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]]; do
-    number=$((number + 1))
-done
-export DISPLAY=:$number
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 0.5
+source scripts/lib/virtual-display.sh
+start_virtual_display 91
 
 mkdir -p "$work/home/Desktop"
 HOME=$work/home XDG_RUNTIME_DIR=$work "$program" >"$work/log" 2>&1 &

@@ -1,0 +1,4 @@
+#!/usr/bin/env bash
+# 15-qt-session.sh - the Qt program from the native build, driven as a user would on Xvfb.
+set -euo pipefail
+bash scripts/qt-session.sh build/ci/ui/qt/tolvex
