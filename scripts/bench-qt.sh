@@ -15,30 +15,15 @@ program=build/release/ui/qt/tolvex
 bench=build/release/ui/qt/bench_qt
 
 work=$(mktemp -d)
-pids=()
+source scripts/lib/virtual-display.sh
 cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-        wait "${pids[i]}" 2>/dev/null || true
-    done
+    stop_started
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-number=93
-while [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]]; do
-    number=$((number + 1))
-done
-export DISPLAY=:$number XDG_RUNTIME_DIR=$work
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 0.5
+start_virtual_display 93
+export XDG_RUNTIME_DIR=$work
 
 shown() { xdotool search --onlyvisible --name '^Tolvex$' >/dev/null 2>&1; }
 

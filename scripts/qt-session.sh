@@ -12,17 +12,13 @@ shot=${2:-}
 [[ -x $program ]] || { echo "qt-session.sh: build $program first (scripts/run.sh)" >&2; exit 2; }
 
 work=$(mktemp -d)
-pids=()
+source scripts/lib/virtual-display.sh
 cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-        wait "${pids[i]}" 2>/dev/null || true
-    done
+    stop_started
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-source scripts/lib/virtual-display.sh
 start_virtual_display 91
 
 mkdir -p "$work/home/Desktop"

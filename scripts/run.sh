@@ -17,16 +17,8 @@ if [[ -n "${DISPLAY:-}" ]]; then
 fi
 
 shot=${TOLVEX_SCREENSHOT:-build/release/tolvex-window.png}
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-        wait "${pids[i]}" 2>/dev/null || true
-    done
-}
-trap cleanup EXIT
-
 source scripts/lib/virtual-display.sh
+
 start_virtual_display 90
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 "$program" &
@@ -35,7 +27,8 @@ xdotool search --sync --onlyvisible --name '^Tolvex$' >/dev/null
 sleep 0.5  # let the window manager frame and place it
 import -window root "$shot"
 echo "run.sh: tolvex runs on the virtual display $DISPLAY (Xvfb with openbox)."
-echo "run.sh: screenshot written to $PWD/$shot"
+[[ $shot == /* ]] || shot=$PWD/$shot
+echo "run.sh: screenshot written to $shot"
 if [[ -t 0 ]]; then
     echo "run.sh: drive it with e.g. DISPLAY=$DISPLAY xdotool type 456; press Enter here to close it."
     read -r _

@@ -1,6 +1,16 @@
-# virtual-display.sh - sourced: starts Xvfb with openbox on the first free display from $1 on.
-# Sets DISPLAY and appends the two processes to the caller's `pids` array, which the caller's
-# clean-up ends.
+# virtual-display.sh - sourced: a virtual X display for scripts that drive the window.
+# Processes the script starts go into `pids`; they are ended, last first, when it exits.
+
+pids=()
+stop_started() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
+    done
+}
+trap stop_started EXIT
+
+# Starts Xvfb with openbox on the first free display from $1 on and sets DISPLAY.
 start_virtual_display() {
     local number=${1:-90}
     while [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]]; do
