@@ -33,13 +33,13 @@ std::string Format(std::string pattern, std::string_view argument) {
 
 // Keeps the wait cursor on for one scope, and off again on every way out of it.
 class WaitCursor {
-public:
+  public:
     explicit WaitCursor(Desktop& desktop) : desktop_(desktop) { desktop_.SetWaitCursor(true); }
     ~WaitCursor() { desktop_.SetWaitCursor(false); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 
-private:
+  private:
     Desktop& desktop_;
 };
 
@@ -53,8 +53,7 @@ std::string ErrorBoxText(std::string_view message) {
     return text;
 }
 
-Tfrmmain::Tfrmmain(Controls& controls, Desktop& desktop)
-    : controls_(controls), desktop_(desktop) {}
+Tfrmmain::Tfrmmain(Controls& controls, Desktop& desktop) : controls_(controls), desktop_(desktop) {}
 
 void Tfrmmain::Run(void (Tfrmmain::*handler)()) {
     try {
@@ -66,9 +65,13 @@ void Tfrmmain::Run(void (Tfrmmain::*handler)()) {
     }
 }
 
-void Tfrmmain::ShowError(std::string_view message) { desktop_.ShowError(ErrorBoxText(message)); }
+void Tfrmmain::ShowError(std::string_view message) {
+    desktop_.ShowError(ErrorBoxText(message));
+}
 
-void Tfrmmain::FormCreate() { BuildNumberTable(); }
+void Tfrmmain::FormCreate() {
+    BuildNumberTable();
+}
 
 void Tfrmmain::btnfiltClick() {
     const auto last = ParseDraw(controls_.Text(Control::edtcode1));
@@ -99,7 +102,8 @@ void Tfrmmain::btnfiltClick() {
 }
 
 void Tfrmmain::edtcode1Change() {
-    const HitResult hit = CheckHit(controls_.Text(Control::memcode), controls_.Text(Control::edtcode1));
+    const HitResult hit =
+        CheckHit(controls_.Text(Control::memcode), controls_.Text(Control::edtcode1));
     switch (hit.kind) {
         case HitKind::Clear:
             controls_.SetText(Control::edtdj, "");
@@ -116,9 +120,13 @@ void Tfrmmain::edtcode1Change() {
     }
 }
 
-void Tfrmmain::edtcode1Click() { controls_.SetText(Control::edtcode1, ""); }
+void Tfrmmain::edtcode1Click() {
+    controls_.SetText(Control::edtcode1, "");
+}
 
-void Tfrmmain::edtcode2Click() { controls_.SetText(Control::edtcode2, ""); }
+void Tfrmmain::edtcode2Click() {
+    controls_.SetText(Control::edtcode2, "");
+}
 
 void Tfrmmain::btncopyClick() {
     controls_.SetText(Control::edtcopy, controls_.Text(Control::memcode));
@@ -161,6 +169,8 @@ void Tfrmmain::btnsaveClick() {
     desktop_.ShowMessage(desktop_.FromUtf8(kSaved));
 }
 
-void Tfrmmain::btncloseClick() { desktop_.CloseMainWindow(); }
+void Tfrmmain::btncloseClick() {
+    desktop_.CloseMainWindow();
+}
 
 }  // namespace tolvex::ui

@@ -25,7 +25,7 @@ enum class Control {
 
 /// The window's controls, as a front end provides them.
 class Controls {
-public:
+  public:
     virtual ~Controls() = default;
 
     /// The control's text. The result box reports its line breaks as "\r\n".
@@ -77,7 +77,7 @@ struct ShellFolderRead {
 
 /// The desktop services the window logic calls, as a front end provides them.
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
 
     /// Converts a UTF-8 text of the logic's own (messages, captions) to the system code page.
@@ -110,7 +110,7 @@ public:
 /// An error that a handler does not deal with; its message is in the system code page. It
 /// ends the handler and is shown in the error box by Tfrmmain::Run.
 class Error : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -120,7 +120,7 @@ std::string ErrorBoxText(std::string_view message);
 
 /// The main window's logic: one handler per control event.
 class Tfrmmain {
-public:
+  public:
     Tfrmmain(Controls& controls, Desktop& desktop);
 
     /// Runs one handler as the front end's event loop does: an exception that escapes it ends
@@ -143,7 +143,7 @@ public:
     /// Shows `message` in the error box by the full-stop rule.
     void ShowError(std::string_view message);
 
-private:
+  private:
     Controls& controls_;
     Desktop& desktop_;
 };

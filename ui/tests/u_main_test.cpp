@@ -17,7 +17,7 @@ using tolvex::ui::WriteStatus;
 
 // Controls held in memory; like a real box, a changed edtcode1 runs its change handler.
 class FakeControls : public tolvex::ui::Controls {
-public:
+  public:
     Tfrmmain* form = nullptr;
     std::map<Control, std::string> texts;
     std::vector<std::string> clipboard;  // every copy, in order
@@ -55,7 +55,7 @@ public:
 };
 
 class FakeDesktop : public tolvex::ui::Desktop {
-public:
+  public:
     std::vector<std::string> messages, errors, events;
     std::optional<std::string> answer;  // what the Save dialog returns
     tolvex::ui::SaveDialogSettings lastSettings;
@@ -91,7 +91,7 @@ public:
 };
 
 class MainWindow : public ::testing::Test {
-protected:
+  protected:
     FakeControls controls;
     FakeDesktop desktop;
     Tfrmmain form{controls, desktop};
@@ -191,9 +191,8 @@ TEST_F(MainWindow, MarkerAnswersEachTypedDraw) {
     Filter();
     Type(Control::edtdj, "old");
     const MarkerStep steps[] = {
-        {"0", "old", 0},  {"00", "old", 0}, {"000", "中", 0}, {"00", "中", 0},
-        {"001", "X", 0},  {"002", "中", 4}, {"0020", "中", 4}, {"999", "中", 2884},
-        {"123", "X", 0},
+        {"0", "old", 0},  {"00", "old", 0},  {"000", "中", 0},    {"00", "中", 0}, {"001", "X", 0},
+        {"002", "中", 4}, {"0020", "中", 4}, {"999", "中", 2884}, {"123", "X", 0},
     };
     for (const auto& s : steps) {
         controls.selStart = controls.selLength = 99;
@@ -326,9 +325,17 @@ TEST_F(MainWindow, SaveFailuresEndInTheErrorBox) {
 
 TEST(ErrorBoxText, AppendsAFullStopAfterBytesAboveIt) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""},         {"a", "a."},         {"done.", "done."}, {"what?", "what?."},
-        {"a-", "a-"},     {"a,", "a,"},        {"a!", "a!"},       {"a/", "a/."},
-        {"C:\\x.txt", "C:\\x.txt."}, {"写流出错", "写流出错."}, {"\xB3\xF6", "\xB3\xF6."},
+        {"", ""},
+        {"a", "a."},
+        {"done.", "done."},
+        {"what?", "what?."},
+        {"a-", "a-"},
+        {"a,", "a,"},
+        {"a!", "a!"},
+        {"a/", "a/."},
+        {"C:\\x.txt", "C:\\x.txt."},
+        {"写流出错", "写流出错."},
+        {"\xB3\xF6", "\xB3\xF6."},
         {"ok ", "ok "},
     };
     for (const auto& [message, shown] : cases) {
