@@ -36,11 +36,14 @@ if ((${#missing[@]})); then
     $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Wine reads the Chinese code page from a zh_CN locale, which must be generated.
-if [[ " ${wanted[*]} " == *" locales "* ]] && ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
+# Wine reads the Chinese code page from a zh_CN locale, which must be generated; the Qt
+# window tests also run in the GBK one.
+if [[ " ${wanted[*]} " == *" locales "* ]] &&
+    ! { locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$' && locale -a 2>/dev/null | grep -qi '^zh_CN.gbk$'; }; then
     SUDO=""
     [[ $(id -u) -eq 0 ]] || SUDO="sudo"
-    $SUDO sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    $SUDO sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/; s/^# *\(zh_CN.GBK GBK\)/\1/' /etc/locale.gen
     grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+    grep -q '^zh_CN.GBK GBK' /etc/locale.gen || echo 'zh_CN.GBK GBK' | $SUDO tee -a /etc/locale.gen >/dev/null
     $SUDO locale-gen >/dev/null
 fi
