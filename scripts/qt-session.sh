@@ -48,6 +48,15 @@ outer() {
 # The client-area origin of the main window, for clicks at control positions.
 read -r cx cy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
 click_at() { xdotool mousemove $((cx + $1)) $((cy + $2)) click 1; sleep 0.2; }
+# The open box titled Tolvex, other than the main window; empty when there is none.
+open_box() { xdotool search --onlyvisible --name '^Tolvex$' | grep -v "^$window\$" | head -1 || true; }
+# Whether window $1 is a modal box of the main window.
+modal_of_main() {
+    local state owner
+    state=$(xprop -id "$1" _NET_WM_STATE 2>/dev/null || true)
+    owner=$(xprop -id "$1" WM_TRANSIENT_FOR 2>/dev/null | grep -o '0x[0-9a-f]*' || true)
+    [[ $state == *_NET_WM_STATE_MODAL* && -n $owner ]] && ((owner == window)) && echo yes || echo no
+}
 
 read -r ox oy ow oh < <(outer "$window")
 check "outer size" "507x386" "${ow}x${oh}"
@@ -66,39 +75,54 @@ xdotool type --delay 20 000
 sleep 0.2
 [[ -n $shot ]] && import -window "$window" -frame "$shot" 2>/dev/null || true
 
-# Enter with an empty last-draw box: the message box, closed with Enter, focus comes back.
-xdotool key ctrl+a BackSpace Return
+# Qt draws a box's text itself: X holds only its title (xprop), so which message a box shows
+# cannot be read from outside. Each message box is checked instead by the state it leaves: the
+# focus back in the box of the missing draw, where a typed draw and Enter then filter; with
+# the focus anywhere else Enter would bring up another box and leave the clipboard as it was.
+
+# Enter with two digits in the last-draw box: the message box, closed with Enter.
+xdotool key BackSpace Return
 sleep 0.5
-box=$(xdotool search --onlyvisible --name '^Tolvex$' | grep -v "^$window\$" | head -1 || true)
+box=$(open_box)
 if [[ -n $box ]]; then
     read -r bx by bw bh < <(outer "$box")
     dx=$((bx + bw / 2 - 512)) dy=$((by + bh / 2 - 384))
     check "message box centred (to a pixel)" "yes" "$( ((dx * dx <= 1 && dy * dy <= 1)) && echo yes || echo "off by $dx,$dy")"
+    check "message box modal over the window" "yes" "$(modal_of_main "$box")"
     xdotool key Return
     sleep 0.3
 fi
 check "message box shown" "yes" "$([[ -n $box ]] && echo yes || echo no)"
-# Focus came back to the last-draw box: the draw typed there filters on Enter.
 xdotool type --delay 20 998
 xdotool key Return
 sleep 0.3
 second=$(clipboard)
-check "second filtering (123, 998) on the clipboard" "yes" \
-    "$([[ $second != "$result" && ${#second} -ge 2880 && ${#second} -le 2888 ]] && echo yes || echo no)"
+check "last-draw message: focus back in the last-draw box, 998 filters" "yes" \
+    "$([[ -z $(open_box) && $second != "$result" && ${#second} -ge 2880 && ${#second} -le 2888 ]] && echo yes || echo no)"
+[[ -n $(open_box) ]] && xdotool key Escape && sleep 0.3
 result=$second
 
-# A click into the previous-draw box empties it; Enter then asks for the previous draw.
+# A click into the previous-draw box empties it; Enter then asks for the previous draw, and
+# the focus goes back to that box once the message is closed with Esc.
 click_at 320 194
 xdotool key Tab
 xdotool type --delay 20 111
 xdotool key Return
 sleep 0.5
-box=$(xdotool search --onlyvisible --name '^Tolvex$' | grep -v "^$window\$" | head -1 || true)
+box=$(open_box)
 check "previous-draw message after the click emptied the box" "yes" "$([[ -n $box ]] && echo yes || echo no)"
 [[ -n $box ]] && xdotool key Escape && sleep 0.3
 check "clipboard unchanged by the failed filtering" "$result" "$(clipboard)"
+xdotool type --delay 20 456
+xdotool key Return
+sleep 0.3
+third=$(clipboard)
+check "previous-draw message: focus back in the previous-draw box, 456 filters" "yes" \
+    "$([[ -z $(open_box) && $third != "$result" && ${#third} -ge 2880 && ${#third} -le 2888 ]] && echo yes || echo no)"
+[[ -n $(open_box) ]] && xdotool key Escape && sleep 0.3
+result=$third
 
-# Save through the dialog: the copy button's neighbour, typed name without extension.
+# Save through the dialog: the save button (保存), typed name without extension.
 click_at 429 276
 sleep 0.8
 xdotool type --delay 20 saved
