@@ -15,6 +15,38 @@ bool IsUtf8OrAscii(const QByteArray& name) {
     return n == "UTF-8" || n == "UTF8" || n == "ANSI_X3.4-1968" || n == "ASCII" || n == "US-ASCII";
 }
 
+// The program's own texts: those of the window logic and of the form. An encoding that
+// cannot hold every one of them would turn them into question marks.
+constexpr const char16_t* kOwnTexts[] = {u"请输入3位数上期开奖号码",
+                                         u"请输入3位数前期开奖号码",
+                                         u"缩水结果：722注",
+                                         u"中",
+                                         u"成功保存！",
+                                         u"文本文件(*.txt)|*.txt",
+                                         u"不能创建文件",
+                                         u"写流出错",
+                                         u"'%s' 的数据类型是无效的",
+                                         u"从 '%s' 获得数据失败",
+                                         u"前期开奖：上期开奖：对奖",
+                                         u"过滤保存复制退出确定"};
+
+// Whether each of the program's own texts comes back unchanged through `codeset`.
+bool HoldsOwnTexts(const QByteArray& codeset) {
+    QStringEncoder encode(codeset.constData(), kStateless);
+    QStringDecoder decode(codeset.constData(), kStateless);
+    if (!encode.isValid() || !decode.isValid()) {
+        return false;
+    }
+    for (const char16_t* text : kOwnTexts) {
+        const QString own = QString::fromUtf16(text);
+        const QByteArray bytes = encode(own);
+        if (QString(decode(bytes)) != own) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Bytes that `c` (one code point) takes in UTF-8.
 std::size_t Utf8Length(char32_t c) {
     return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
@@ -27,9 +59,7 @@ LocaleText LocaleText::FromLocale() {
 }
 
 LocaleText::LocaleText(const QByteArray& codeset) : name_("UTF-8"), utf8_(true) {
-    if (!codeset.isEmpty() && !IsUtf8OrAscii(codeset) &&
-        QStringEncoder(codeset.constData(), kStateless).isValid() &&
-        QStringDecoder(codeset.constData(), kStateless).isValid()) {
+    if (!codeset.isEmpty() && !IsUtf8OrAscii(codeset) && HoldsOwnTexts(codeset)) {
         name_ = codeset;
         utf8_ = false;
     }

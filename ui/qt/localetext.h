@@ -23,8 +23,8 @@ class LocaleText {
     /// QApplication is constructed, which sets the locale from the environment.
     static LocaleText FromLocale();
 
-    /// The encoding called `codeset`; UTF-8 when Qt does not know it or it is plain ASCII
-    /// (the C locale), which could not hold the program's Chinese texts.
+    /// The encoding called `codeset`; UTF-8 when Qt does not know it or it cannot hold the
+    /// program's Chinese texts (plain ASCII of the C locale, ISO-8859-1 and the like).
     explicit LocaleText(const QByteArray& codeset);
 
     /// The encoding in use, e.g. "UTF-8" or "GB18030".

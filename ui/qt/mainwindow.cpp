@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QWindow>
 #include <limits>
@@ -22,7 +24,35 @@ namespace tolvex::qt {
 using ui::Control;
 using ui::Tfrmmain;
 
+namespace {
+
+// A temporary folder that the application owns and removes when it ends.
+class TemporaryFolder : public QObject {
+  public:
+    using QObject::QObject;
+    QString Path() const { return dir_.isValid() ? dir_.path() : QString(); }
+
+  private:
+    QTemporaryDir dir_;
+};
+
+}  // namespace
+
+void KeepNoSettings() {
+    // Should no temporary folder be had, a path under which nothing can be created.
+    QString path = (new TemporaryFolder(QCoreApplication::instance()))->Path();
+    if (path.isEmpty()) {
+        path = QStringLiteral("/dev/null");
+    }
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) {
+            QSettings::setPath(format, scope, path);
+        }
+    }
+}
+
 void SetUpApplication() {
+    KeepNoSettings();
     QApplication::setApplicationName(kAppTitle);
     QApplication::setApplicationDisplayName(kAppTitle);
     const QScreen* screen = QGuiApplication::primaryScreen();

@@ -17,7 +17,13 @@ class frmmain;
 
 namespace tolvex::qt {
 
-/// Sets the application's name, title and font; call it once the QApplication exists.
+/// Points QSettings (user and system scope) at a temporary folder that lives as long as the
+/// application, so that Qt's Save dialog neither reads nor keeps its history, last folder and
+/// view between runs. Call it once the QApplication exists and before any dialog opens.
+void KeepNoSettings();
+
+/// Sets the application's name, title and font and calls KeepNoSettings(); call it once the
+/// QApplication exists.
 void SetUpApplication();
 
 /// The outer size of the main window, frame included, at 96 pixels per inch.

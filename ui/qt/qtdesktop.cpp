@@ -152,11 +152,15 @@ std::optional<std::string> QtDesktop::AskSaveFileName(const ui::SaveDialogSettin
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return text_.FromQString(dialog.selectedFiles().constFirst());
+    savedName_ = dialog.selectedFiles().constFirst();
+    savedNameBytes_ = text_.FromQString(savedName_);
+    return savedNameBytes_;
 }
 
 ui::WriteStatus QtDesktop::WriteWholeFile(std::string_view path, std::string_view bytes) {
-    return qt::WriteWholeFile(text_.ToQString(path),
+    const QString name =
+        !savedName_.isEmpty() && path == savedNameBytes_ ? savedName_ : text_.ToQString(path);
+    return qt::WriteWholeFile(name,
                               QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <string>
 
 #include "localetext.h"
 #include "u_main.h"
@@ -42,6 +43,10 @@ class QtDesktop : public ui::Desktop {
   private:
     const LocaleText& text_;
     QWidget* mainWindow_;
+    // The last name the Save dialog returned, as chosen and as handed to the logic, so that a
+    // name the locale's encoding cannot hold is still written under the name chosen.
+    QString savedName_;
+    std::string savedNameBytes_;
     int waitCursors_ = 0;
 };
 

@@ -28,6 +28,13 @@ void TestLocaleText::encodingChoice_data() {
     QTest::newRow("C locale") << QByteArray("ANSI_X3.4-1968") << QByteArray("UTF-8");
     QTest::newRow("unknown") << QByteArray("NO-SUCH-CODESET") << QByteArray("UTF-8");
     QTest::newRow("empty") << QByteArray() << QByteArray("UTF-8");
+    // Encodings Qt knows that lack the program's Chinese texts would turn them into "?".
+    QTest::newRow("Western European") << QByteArray("ISO-8859-1") << QByteArray("UTF-8");
+    QTest::newRow("Western European with euro") << QByteArray("ISO-8859-15") << QByteArray("UTF-8");
+    QTest::newRow("Cyrillic") << QByteArray("KOI8-R") << QByteArray("UTF-8");
+    QTest::newRow("traditional Chinese") << QByteArray("BIG5") << QByteArray("UTF-8");
+    QTest::newRow("Japanese") << QByteArray("EUC-JP") << QByteArray("UTF-8");
+    QTest::newRow("GB2312") << QByteArray("GB2312") << QByteArray("GB2312");
 }
 
 void TestLocaleText::encodingChoice() {
@@ -46,6 +53,11 @@ void TestLocaleText::roundTrip_data() {
                                << QByteArray(
                                       "\xcb\xf5\xcb\xae\xbd\xe1\xb9\xfb\xa3\xba"
                                       "722\xd7\xa2");
+    QTest::newRow("ISO-8859-1 count, as UTF-8")
+        << QByteArray("ISO-8859-1") << "缩水结果：722注"
+        << QByteArray(
+               "\xe7\xbc\xa9\xe6\xb0\xb4\xe7\xbb\x93\xe6\x9e\x9c\xef\xbc\x9a"
+               "722\xe6\xb3\xa8");
     QTest::newRow("digits and CR LF")
         << QByteArray("GB18030") << "000 \r\n002 " << QByteArray("000 \r\n002 ");
 }

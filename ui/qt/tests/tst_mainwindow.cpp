@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -95,6 +97,8 @@ class TestMainWindow : public QObject {
     void resultSelectionShowsOnlyWithFocus();
     void longTextReachesClipboard();
     void saveWritesResult();
+    void saveUnderChosenName_data();
+    void saveUnderChosenName();
     void saveFailureShowsErrorBox_data();
     void saveFailureShowsErrorBox();
     void exitClosesWindow();
@@ -286,7 +290,13 @@ void TestMainWindow::fontAndScale() {
     QVERIFY2(chinese, qPrintable(faces.join(", ")));
 
     QCOMPARE(tolvex::qt::WindowFont(120).pixelSize(), 13);
-    QCOMPARE(tolvex::qt::LayoutScale(96), 1.0);
+    // The layout grows with the text height of the font: at 144 pixels per inch by the ratio
+    // of the measured heights, about one and a half.
+    const qreal height96 = QFontMetrics(tolvex::qt::WindowFont(96)).height();
+    const qreal height144 = QFontMetrics(tolvex::qt::WindowFont(144)).height();
+    const qreal oneAndHalf = tolvex::qt::LayoutScale(144);
+    QCOMPARE(oneAndHalf, height144 / height96);
+    QVERIFY2(oneAndHalf > 1.3 && oneAndHalf < 1.7, qPrintable(QString::number(oneAndHalf)));
     const qreal doubled = tolvex::qt::LayoutScale(192);
     QVERIFY2(doubled > 1.7 && doubled < 2.3, qPrintable(QString::number(doubled)));
     QVERIFY(tolvex::qt::LayoutScale(120) > 1.05);
@@ -718,6 +728,48 @@ void TestMainWindow::saveWritesResult() {
     Save(QString(), &dialog);
     QCOMPARE(modals_->Answered(), before + 1);
     QCOMPARE(QDir(Desktop()).entryList(QDir::Files).size(), 2);
+
+    // The dialog kept nothing (history, last folder, view) in the user's configuration.
+    QStringList kept;
+    QDirIterator config(qEnvironmentVariable("XDG_CONFIG_HOME"),
+                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+    while (config.hasNext()) {
+        kept << config.next();
+    }
+    QVERIFY2(kept.isEmpty(), qPrintable(kept.join(u' ')));
+}
+
+void TestMainWindow::saveUnderChosenName_data() {
+    QTest::addColumn<QByteArray>("codeset");  // the encoding the window logic speaks
+    QTest::addColumn<QString>("name");        // typed into the Save dialog
+    QTest::newRow("UTF-8") << QByteArray("UTF-8") << QStringLiteral("x😀y.txt");
+    QTest::newRow("GB18030") << QByteArray("GB18030") << QStringLiteral("x😀y.txt");
+    // GBK holds neither character; the file still gets the name chosen.
+    QTest::newRow("GBK, beyond the BMP") << QByteArray("GBK") << QStringLiteral("x😀y.txt");
+    QTest::newRow("GBK, Hangul") << QByteArray("GBK") << QStringLiteral("결과.txt");
+}
+
+void TestMainWindow::saveUnderChosenName() {
+    QFETCH(QByteArray, codeset);
+    QFETCH(QString, name);
+    const LocaleText text(codeset);
+    QCOMPARE(text.Name(), codeset);
+    window_ = std::make_unique<MainWindow>(text);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    Filter("456", "123");
+    const QByteArray filtered = Result()->toPlainText().toLatin1();
+    SeenDialog dialog;
+    SeenBox saved;
+    Save(name, &dialog, &saved);
+    window_.reset();  // before `text`, which it speaks
+    QVERIFY(dialog.seen);
+    QCOMPARE(saved.text, QStringLiteral("成功保存！"));
+    QCOMPARE(QDir(Desktop()).entryList(QDir::Files), QStringList{name});
+    QFile file(Desktop() + u'/' + name);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), filtered);
 }
 
 void TestMainWindow::saveFailureShowsErrorBox_data() {
