@@ -217,7 +217,7 @@ int Check(std::span<const std::string_view> args, std::istream& in, std::ostream
         s.read(window.data() + carried, static_cast<std::streamsize>(window.size() - carried));
         const auto got = static_cast<std::size_t>(s.gcount());
         if (s.bad()) {
-            return Fail(err, "cannot read " + input.name());
+            return Fail(err, "cannot read " + Quoted(input.name()));
         }
         const std::string_view text(window.data(), carried + got);
         const HitResult r = CheckHit(text, draw);
@@ -301,7 +301,7 @@ int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::o
         }
         const std::string where = input.name() + ", line " + std::to_string(number);
         if (status == LineSplitter::Status::ReadError) {
-            return Fail(err, "cannot read " + input.name());
+            return Fail(err, "cannot read " + Quoted(input.name()));
         }
         if (status == LineSplitter::Status::TooLong) {
             return Fail(err, where + ": line longer than " +

@@ -50,12 +50,23 @@ std::string_view Label(std::string_view text) {
     return text.substr(begin, end - begin);
 }
 
+// The bytes between two single digits of a draw: separators only, no letters or other
+// digits, so that digits from a label's words never join a draw.
+bool IsDigitGap(std::string_view gap) {
+    return !gap.empty() && std::all_of(gap.begin(), gap.end(), IsLabelEnd);
+}
+
 }  // namespace
 
 HistoryLine ReadHistoryLine(std::string_view line) {
     const auto first = std::find_if_not(line.begin(), line.end(), IsSpace);
     if (first == line.end() || *first == '#') {
         return {LineKind::Skip, 0, {}};
+    }
+    // A carriage return inside a line means line ends this reader does not split on (old
+    // CR-only files): reading on would merge several draws into one line.
+    if (line.find('\r') != std::string_view::npos) {
+        return {LineKind::Invalid, 0, {}};
     }
     const Run last = LastRun(line, line.size());
     if (last.size() == 3) {
@@ -73,6 +84,12 @@ HistoryLine ReadHistoryLine(std::string_view line) {
     }
     const Run head = LastRun(line, middle.begin);
     if (head.size() != 1) {
+        return {LineKind::Invalid, 0, {}};
+    }
+    // The three digits stand apart by one and the same separator, as in "4 5 6" or "0-0-2".
+    const std::string_view gap1 = line.substr(head.end, middle.begin - head.end);
+    const std::string_view gap2 = line.substr(middle.end, last.begin - middle.end);
+    if (!IsDigitGap(gap1) || gap1 != gap2) {
         return {LineKind::Invalid, 0, {}};
     }
     const auto number =

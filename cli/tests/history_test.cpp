@@ -56,6 +56,16 @@ TEST(ReadHistoryLine, LineForms) {
         {"2024-1-9", LineKind::Invalid, 0, ""},
         {"Fri, Jan 9, 2026", LineKind::Invalid, 0, ""},
         {"\xEF\xBC\x94\xEF\xBC\x95\xEF\xBC\x96", LineKind::Invalid, 0, ""},  // full-width 456
+        // single digits join only across one repeated separator, never across words
+        {"4, 5, 6", LineKind::Draw, 456, ""},
+        {"2024001\t4\t5\t6", LineKind::Draw, 456, "2024001"},
+        {"Fri, Jan 9, 2026\tRegion 9\tEvening draw\t0-0", LineKind::Invalid, 0, ""},
+        {"Draw 3: 1 2", LineKind::Invalid, 0, ""},
+        {"4 5-6", LineKind::Invalid, 0, ""},
+        {"4x5x6", LineKind::Invalid, 0, ""},
+        // a carriage return inside a line: CR-only line ends would merge draws
+        {"456\r123\r789", LineKind::Invalid, 0, ""},
+        {"4\r5\r6", LineKind::Invalid, 0, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
