@@ -490,7 +490,7 @@ std::optional<std::string> MainWindow::AskSaveFileName(const ui::SaveDialogSetti
 ui::WriteStatus MainWindow::WriteWholeFile(std::string_view path, std::string_view bytes) {
     const std::wstring wide =
         !savedNameWide_.empty() && path == savedNameBytes_ ? savedNameWide_ : ToWide(path);
-    return WriteFileReplacing(wide, bytes);
+    return WriteFileReplacing(wide, bytes, writeBlock_);
 }
 
 ui::ShellFolderRead MainWindow::ReadShellFolder(std::string_view name) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base_window.h"
+#include "platform.h"
 #include "u_main.h"
 
 namespace tolvex::win32 {
@@ -34,6 +35,9 @@ class MainWindow : public BaseWindow<MainWindow>, public ui::Controls, public ui
 
     /// Layout scale: the font's measured text height against 13.
     double Scale() const { return scale_; }
+
+    /// Lets a test stand in for the call that writes a saved file's bytes, as for a full disk.
+    void SetWriteBlock(WriteBlockFn writeBlock) { writeBlock_ = writeBlock; }
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -81,6 +85,7 @@ class MainWindow : public BaseWindow<MainWindow>, public ui::Controls, public ui
     HFONT font_ = nullptr;
     double scale_ = 1.0;
     bool waitCursor_ = false;
+    WriteBlockFn writeBlock_ = &WriteFile;
     HWND savedFocus_ = nullptr;
     HWND mousePressedIn_ = nullptr;
     std::wstring lastCode1_;

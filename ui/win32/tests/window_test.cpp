@@ -65,10 +65,14 @@ void Press(WORD key, const std::vector<WORD>& modifiers = {}) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-void ClickAt(HWND window) {
+void PointAt(HWND window) {
     RECT rect;
     GetWindowRect(window, &rect);
     SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+void ClickAt(HWND window) {
+    PointAt(window);
     INPUT inputs[2] = {};
     inputs[0].type = inputs[1].type = INPUT_MOUSE;
     inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -182,18 +186,19 @@ class WindowTest : public ::testing::Test {
 
     // Runs `trigger`, and for each modal window that then opens in turn (a box or a dialog
     // of this thread owned by the main window) records what it shows and runs the next of
-    // `actions` on it from another thread. Returns what was seen; fails the test on a box
-    // that does not close.
+    // `actions` on it from another thread; actions left over once `trigger` is done are not
+    // run. Returns what was seen; fails the test on a box that does not close.
     std::vector<ModalSeen> WithModals(const std::function<void()>& trigger,
                                       std::vector<std::function<void(HWND)>> actions) {
         std::vector<ModalSeen> seen;
         const DWORD ui = GetCurrentThreadId();
         const HWND main = window_->Window();
         std::atomic<bool> stuck{false};
+        std::atomic<bool> done{false};
         std::thread watcher([&] {
             for (auto& action : actions) {
                 HWND modal = nullptr;
-                for (int waited = 0; modal == nullptr && waited < 5000; waited += 20) {
+                for (int waited = 0; modal == nullptr && !done && waited < 5000; waited += 20) {
                     Sleep(20);
                     struct Find {
                         HWND main, found;
@@ -231,7 +236,8 @@ class WindowTest : public ::testing::Test {
             }
         });
         trigger();
-        Pump(300);
+        Pump(300);  // returns only once every window that `trigger` opened is closed
+        done = true;
         watcher.join();
         EXPECT_FALSE(stuck) << "a modal window did not close";
         return seen;
@@ -695,6 +701,42 @@ TEST_F(WindowTest, TheWaitCursorShowsOverTheWindowWhileOn) {
     EXPECT_NE(GetCursor(), wait);
 }
 
+// The cursor of this thread when the clipboard's owner below was told that it loses it.
+HCURSOR cursorAtCopy = nullptr;
+
+LRESULT CALLBACK RecordCursorOnCopy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROYCLIPBOARD) {
+        cursorAtCopy = GetCursor();
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(WindowTest, FilteringShowsTheWaitCursorUntilItEnds) {
+    // A window of this thread owns the clipboard, so the filtering tells it, in the middle,
+    // when it copies the result; the pointer rests on the result box meanwhile.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = RecordCursorOnCopy;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TolvexTestClipboardOwner";
+    RegisterClassW(&wc);
+    const HWND owner = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     wc.hInstance, nullptr);
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    CloseClipboard();
+    cursorAtCopy = nullptr;
+    PointAt(Item(IDC_MEMCODE));
+    Pump();
+
+    FilterExample();
+    DestroyWindow(owner);
+    EXPECT_EQ(TextOf(IDC_MEMCODE).rfind(kFirstNumbers, 0), 0u);
+    EXPECT_EQ(cursorAtCopy, LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_EQ(GetCursor(),
+              reinterpret_cast<HCURSOR>(GetClassLongPtrW(Item(IDC_MEMCODE), GCLP_HCURSOR)))
+        << "the result box's own cursor is back at once";
+}
+
 // Fills the Save dialog's file name and confirms it, from the watcher thread.
 std::function<void(HWND)> SaveAs(const std::wstring& name, std::wstring* folderShown = nullptr) {
     return [name, folderShown](HWND dialog) {
@@ -810,6 +852,76 @@ TEST_F(WindowTest, SaveErrorsShowInTheErrorBox) {
     EXPECT_TRUE(seen[0].hasIcon);
     EXPECT_EQ(seen[0].texts, std::vector<std::wstring>{L"'Desktop' 的数据类型是无效的."});
     EXPECT_EQ(GetFocus(), Item(IDC_BTNSAVE));
+}
+
+// The mouse capture this thread held each time a window of the platform's dialog class,
+// which the error box is, was created; noted by a hook.
+std::vector<HWND> capturesAtBoxCreation;
+
+LRESULT CALLBACK NoteCaptureAtBoxCreation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        wchar_t name[16] = {};
+        GetClassNameW(reinterpret_cast<HWND>(wParam), name, 16);
+        if (lstrcmpW(name, L"#32770") == 0) {
+            capturesAtBoxCreation.push_back(GetCapture());
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(WindowTest, TheErrorBoxOpensWithNoMouseCapture) {
+    // An entry box holds the mouse capture when the save button, pressed by the keyboard,
+    // fails on the desktop value of the wrong type. Wine's box cancels a capture itself once
+    // its window exists, so the capture is looked at as that window is created.
+    const DWORD number = 1;
+    SetDesktopValue(REG_DWORD, &number, sizeof(number));
+    Focus(IDC_BTNSAVE);
+    SetCapture(Item(IDC_EDTCODE1));
+    ASSERT_EQ(GetCapture(), Item(IDC_EDTCODE1));
+    capturesAtBoxCreation.clear();
+    const HHOOK hook =
+        SetWindowsHookExW(WH_CBT, NoteCaptureAtBoxCreation, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    const auto seen = WithModals([] { Press(VK_RETURN); }, {PressOk});
+    UnhookWindowsHookEx(hook);
+    ReleaseCapture();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].texts, std::vector<std::wstring>{L"'Desktop' 的数据类型是无效的."});
+    EXPECT_EQ(capturesAtBoxCreation, std::vector<HWND>{nullptr})
+        << "the capture is released before the error box opens";
+}
+
+// Stands in for a disk with room for `diskRoom` more bytes: a write beyond it falls short,
+// and once the disk is full nothing more is written.
+DWORD diskRoom = 0;
+
+BOOL WINAPI WriteToSmallDisk(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+    const DWORD fits = std::min(size, diskRoom);
+    diskRoom -= fits;
+    if (fits == 0) {
+        *written = 0;
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    return WriteFile(file, data, fits, written, nullptr);
+}
+
+TEST_F(WindowTest, AShortWriteShowsTheWriteErrorAndKeepsTheEarlierFile) {
+    TempFolder folder;
+    const std::wstring file = folder.File(L"result.txt");
+    WriteBytes(file, "earlier");
+    diskRoom = 4;
+    window_->SetWriteBlock(&WriteToSmallDisk);
+    Put(IDC_MEMCODE, L"000 002 003 ");
+    // The third action would close a success box, should one open.
+    const auto seen = WithModals([&] { SendMessageW(Item(IDC_BTNSAVE), BM_CLICK, 0, 0); },
+                                 {SaveAs(file), PressOk, PressOk});
+    ASSERT_EQ(seen.size(), 2u) << "the error box and no success box";
+    EXPECT_TRUE(seen[1].hasIcon);
+    EXPECT_EQ(seen[1].texts, std::vector<std::wstring>{L"写流出错."});
+    EXPECT_EQ(diskRoom, 0u) << "the first bytes were written";
+    EXPECT_EQ(ReadBytes(file), "earlier");
+    EXPECT_EQ(folder.Count(), 1) << "no temporary file is left";
 }
 
 }  // namespace
