@@ -33,7 +33,8 @@ class MainWindow : public BaseWindow<MainWindow>, public ui::Controls, public ui
     /// The handle of a control, by its ID.
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
 
-    /// Layout scale: the font's measured text height against 13.
+    /// Layout scale: 1 at 96 pixels per inch, otherwise the font's text height at the screen's
+    /// setting against its text height at 96.
     double Scale() const { return scale_; }
 
     /// Lets a test stand in for the call that writes a saved file's bytes, as for a full disk.

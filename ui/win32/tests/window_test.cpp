@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -320,11 +321,25 @@ void SetClipboardText(const std::wstring& text) {
 
 const std::wstring kFirstNumbers = L"000 002 003 004 ";
 
+// The text height of the face of `font` at 8 points and `dpi` pixels per inch, measured here.
+int TextHeightAt(LOGFONTW font, int dpi) {
+    font.lfHeight = -MulDiv(8, dpi, 72);
+    HFONT made = CreateFontIndirectW(&font);
+    HDC screen = GetDC(nullptr);
+    const HGDIOBJ old = SelectObject(screen, made);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen, &metrics);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(made);
+    return metrics.tmHeight;
+}
+
 TEST_F(WindowTest, OpensWithEveryControlWhereTheLayoutPutsIt) {
     struct Expected {
         int id;
         std::wstring text;
-        RECT at;  // left, top, right, bottom at a text height of 13
+        RECT at;  // left, top, right, bottom at 96 pixels per inch
     };
     const std::vector<Expected> controls = {
         {IDC_LBLJUSHU, L"缩水结果：", {16, 8, 153, 21}},
@@ -340,75 +355,202 @@ TEST_F(WindowTest, OpensWithEveryControlWhereTheLayoutPutsIt) {
         {IDC_BTNCOPY, L"复制", {296, 304, 371, 329}},
         {IDC_BTNCLOSE, L"退出", {392, 304, 467, 329}},
     };
-    const double scale = window_->Scale();
-    // Run by LayoutScalesWithTheScreenDpi at another pixels-per-inch setting.
-    wchar_t dpi[16] = {};
-    if (GetEnvironmentVariableW(L"TOLVEX_TEST_DPI", dpi, 16) > 0) {
-        HDC screen = GetDC(nullptr);
-        EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), _wtoi(dpi));
-        ReleaseDC(nullptr, screen);
-        EXPECT_NEAR(scale, _wtoi(dpi) / 96.0, 0.15) << "the layout follows the font's height";
+    // At 96 pixels per inch the table holds exactly; at another setting it is scaled by the
+    // window font's text height there against the same face's height at 96.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    LOGFONTW face{};
+    ASSERT_NE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Item(IDC_BTNFILT), WM_GETFONT, 0, 0)),
+                         sizeof(face), &face),
+              0);
+    EXPECT_EQ(face.lfHeight, -MulDiv(8, dpi, 72)) << "8 points";
+    const double scale =
+        dpi == 96 ? 1.0 : static_cast<double>(TextHeightAt(face, dpi)) / TextHeightAt(face, 96);
+    EXPECT_EQ(window_->Scale(), scale);
+    // Run by LayoutFollowsTheScreenDpiAndTheFont at another setting or with another face.
+    wchar_t wanted[16] = {};
+    if (GetEnvironmentVariableW(L"TOLVEX_TEST_DPI", wanted, 16) > 0) {
+        EXPECT_EQ(dpi, _wtoi(wanted));
     } else {
-        EXPECT_NEAR(scale, 1.0, 0.15);
+        EXPECT_EQ(dpi, 96);
     }
+    if (dpi != 96) {
+        EXPECT_NEAR(scale, dpi / 96.0, 0.15);
+    }
+    if (GetEnvironmentVariableW(L"TOLVEX_TEST_FACE", nullptr, 0) > 0) {
+        EXPECT_NE(TextHeightAt(face, 96), 13) << "the substitute face measures otherwise than 13";
+    }
+    auto scaled = [&](int pixels) { return static_cast<int>(pixels * scale + 0.5); };
+
+    const HWND main = window_->Window();
+    auto expectControlsInPlace = [&](const char* when) {
+        for (const Expected& c : controls) {
+            RECT rect;
+            GetWindowRect(Item(c.id), &rect);
+            MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&rect), 2);
+            const int left = scaled(c.at.left), top = scaled(c.at.top);
+            EXPECT_EQ(rect.left, left) << c.id << " " << when;
+            EXPECT_EQ(rect.top, top) << c.id << " " << when;
+            EXPECT_EQ(rect.right, left + scaled(c.at.right - c.at.left)) << c.id << " " << when;
+            EXPECT_EQ(rect.bottom, top + scaled(c.at.bottom - c.at.top)) << c.id << " " << when;
+        }
+    };
     for (const Expected& c : controls) {
         EXPECT_EQ(TextOf(c.id), c.text) << c.id;
         EXPECT_TRUE(IsWindowVisible(Item(c.id))) << c.id;
-        RECT rect;
-        GetWindowRect(Item(c.id), &rect);
-        MapWindowPoints(nullptr, window_->Window(), reinterpret_cast<POINT*>(&rect), 2);
-        EXPECT_NEAR(rect.left, c.at.left * scale, 1) << c.id;
-        EXPECT_NEAR(rect.top, c.at.top * scale, 1) << c.id;
-        EXPECT_NEAR(rect.right, c.at.right * scale, 1) << c.id;
-        EXPECT_NEAR(rect.bottom, c.at.bottom * scale, 1) << c.id;
     }
+    expectControlsInPlace("as opened");
+
+    // The outer size from the table, centred on the screen, in a frame that can be sized.
+    RECT outer;
+    GetWindowRect(main, &outer);
+    EXPECT_EQ(outer.right - outer.left, scaled(507));
+    EXPECT_EQ(outer.bottom - outer.top, scaled(386));
+    EXPECT_NEAR((outer.left + outer.right) / 2.0, GetSystemMetrics(SM_CXSCREEN) / 2.0, 2);
+    EXPECT_NEAR((outer.top + outer.bottom) / 2.0, GetSystemMetrics(SM_CYSCREEN) / 2.0, 2);
+    const LONG_PTR frame =
+        WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    EXPECT_EQ(GetWindowLongPtrW(main, GWL_STYLE) & frame, frame);
+
+    // Sizing the window moves and sizes no control.
+    struct Size {
+        int dx, dy;
+        const char* when;
+    };
+    for (const Size& size :
+         {Size{200, 150, "after growing"}, Size{-150, -120, "after shrinking"}}) {
+        SetWindowPos(main, nullptr, 0, 0, outer.right - outer.left + size.dx,
+                     outer.bottom - outer.top + size.dy, SWP_NOMOVE | SWP_NOZORDER);
+        Pump();
+        RECT now;
+        GetWindowRect(main, &now);
+        EXPECT_EQ(now.right - now.left, outer.right - outer.left + size.dx) << size.when;
+        expectControlsInPlace(size.when);
+    }
+
     EXPECT_FALSE(IsWindowVisible(Item(IDC_EDTCOPY)));
-    EXPECT_EQ(WindowText(window_->Window()), L"Tolvex");
+    EXPECT_EQ(WindowText(main), L"Tolvex");
     EXPECT_EQ(GetFocus(), Item(IDC_EDTCODE2));
     EXPECT_EQ(GetWindowLongPtrW(Item(IDC_BTNFILT), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
 }
 
-TEST(WindowDpi, LayoutScalesWithTheScreenDpi) {
-    // The screen's pixels per inch are read once per process: run the layout test again in a
-    // child process with 144 set for the test's Wine prefix, then put the setting back.
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    DWORD saved = 0, size = sizeof(saved), type = 0;
-    const bool hadValue = RegQueryValueExW(key, L"LogPixels", nullptr, &type,
-                                           reinterpret_cast<BYTE*>(&saved), &size) == ERROR_SUCCESS;
-    const DWORD dpi = 144;
-    RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                   sizeof(dpi));
+// An installed TrueType face whose text height at 8 points and 96 pixels per inch is not 13;
+// empty when there is none.
+std::wstring FaceNotThirteenHigh() {
+    struct Search {
+        std::wstring found;
+    } search;
+    HDC screen = GetDC(nullptr);
+    LOGFONTW all{};
+    all.lfCharSet = DEFAULT_CHARSET;
+    EnumFontFamiliesExW(
+        screen, &all,
+        [](const LOGFONTW* font, const TEXTMETRICW*, DWORD type, LPARAM param) -> int {
+            auto* s = reinterpret_cast<Search*>(param);
+            if ((type & TRUETYPE_FONTTYPE) == 0 || font->lfFaceName[0] == L'@' ||
+                TextHeightAt(*font, 96) == 13) {
+                return 1;
+            }
+            s->found = font->lfFaceName;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&search), 0);
+    ReleaseDC(nullptr, screen);
+    return search.found;
+}
 
+// Sets a registry value of the test's Wine prefix, or deletes it for nullptr, and gives back
+// what was there when it goes.
+class RegistryValue {
+  public:
+    RegistryValue(HKEY root, const wchar_t* key, const wchar_t* name) : name_(name) {
+        RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+        DWORD size = 0;
+        if (RegQueryValueExW(key_, name_, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+            saved_.resize(size);
+            RegQueryValueExW(key_, name_, nullptr, &type_, saved_.data(), &size);
+            had_ = true;
+        }
+    }
+    ~RegistryValue() {
+        if (had_) {
+            RegSetValueExW(key_, name_, 0, type_, saved_.data(), static_cast<DWORD>(saved_.size()));
+        } else {
+            RegDeleteValueW(key_, name_);
+        }
+        RegCloseKey(key_);
+    }
+    RegistryValue(const RegistryValue&) = delete;
+    RegistryValue& operator=(const RegistryValue&) = delete;
+    void Set(DWORD number) {
+        RegSetValueExW(key_, name_, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                       sizeof(number));
+    }
+    void Set(const std::wstring& text) {
+        if (text.empty()) {
+            RegDeleteValueW(key_, name_);
+            return;
+        }
+        RegSetValueExW(key_, name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+
+  private:
+    HKEY key_ = nullptr;
+    const wchar_t* name_;
+    DWORD type_ = REG_NONE;
+    std::vector<BYTE> saved_;
+    bool had_ = false;
+};
+
+TEST(WindowDpi, LayoutFollowsTheScreenDpiAndTheFont) {
+    // The screen's pixels per inch and the fonts are read once per process: the layout test
+    // runs again in a child process for each setting of the test's Wine prefix, which is put
+    // back afterwards. A face that measures otherwise than 13 stands in for the window's.
+    const std::wstring other = FaceNotThirteenHigh();
+    struct Case {
+        DWORD dpi;
+        std::wstring face;  // replaces the window's face; empty: the system's choice
+    };
+    std::vector<Case> cases = {{144, L""}};
+    if (other.empty()) {
+        std::printf("note: no installed face measures otherwise than 13; not tried\n");
+    } else {
+        cases.push_back({96, other});
+        cases.push_back({144, other});
+    }
+    RegistryValue logPixels(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
+    RegistryValue replacement(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements",
+                              L"MS Sans Serif");
     wchar_t self[MAX_PATH + 1] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring command =
         L"\"" + std::wstring(self) +
         L"\" --gtest_filter=WindowTest.OpensWithEveryControlWhereTheLayoutPutsIt";
-    SetEnvironmentVariableW(L"TOLVEX_TEST_DPI", L"144");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
-                                        nullptr, nullptr, &startup, &process) != FALSE;
+    for (const Case& c : cases) {
+        logPixels.Set(c.dpi);
+        replacement.Set(c.face);
+        SetEnvironmentVariableW(L"TOLVEX_TEST_DPI", std::to_wstring(c.dpi).c_str());
+        SetEnvironmentVariableW(L"TOLVEX_TEST_FACE", c.face.empty() ? nullptr : c.face.c_str());
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                                            nullptr, nullptr, &startup, &process) != FALSE;
+        DWORD exitCode = 1;
+        if (started) {
+            WaitForSingleObject(process.hProcess, 60000);
+            GetExitCodeProcess(process.hProcess, &exitCode);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+        }
+        EXPECT_TRUE(started);
+        EXPECT_EQ(exitCode, 0u) << "the layout test failed at " << c.dpi
+                                << " pixels per inch, face " << FromWide(c.face, CP_UTF8);
+    }
     SetEnvironmentVariableW(L"TOLVEX_TEST_DPI", nullptr);
-    DWORD exitCode = 1;
-    if (started) {
-        WaitForSingleObject(process.hProcess, 60000);
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-    }
-    if (hadValue) {
-        RegSetValueExW(key, L"LogPixels", 0, type, reinterpret_cast<const BYTE*>(&saved), size);
-    } else {
-        RegDeleteValueW(key, L"LogPixels");
-    }
-    RegCloseKey(key);
-    ASSERT_TRUE(started);
-    EXPECT_EQ(exitCode, 0u) << "the layout test failed at 144 pixels per inch";
+    SetEnvironmentVariableW(L"TOLVEX_TEST_FACE", nullptr);
 }
 
 TEST_F(WindowTest, TabAndShiftTabFollowTheFocusOrderAndWrap) {
