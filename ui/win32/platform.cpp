@@ -42,10 +42,33 @@ class HandleCloser {
     HANDLE handle_;
 };
 
-// The folder part of a full path, with its trailing separator.
-std::wstring FolderOf(const std::wstring& fullPath) {
-    const auto slash = fullPath.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring(L".\\") : fullPath.substr(0, slash + 1);
+// The extended-length form (\\?\) of a full path, which the file functions take beyond
+// MAX_PATH characters also where the program is not declared long-path aware.
+std::wstring ExtendedPath(const std::wstring& full) {
+    if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) {
+        return full;
+    }
+    if (full.rfind(L"\\\\", 0) == 0) {
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    }
+    return L"\\\\?\\" + full;
+}
+
+// Creates a new temporary file beside `target`, named after it, held without sharing; the
+// handle, or INVALID_HANDLE_VALUE. GetTempFileName would limit the folder to MAX_PATH - 14.
+HANDLE CreateTemporaryBeside(const std::wstring& target, std::wstring& temp) {
+    const DWORD start = GetTickCount();
+    for (DWORD attempt = 0; attempt < 16; ++attempt) {
+        wchar_t suffix[16] = {};
+        wsprintfW(suffix, L".~%lx.tmp", static_cast<unsigned long>(start + attempt));
+        temp = target + suffix;
+        const HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+            return file;
+        }
+    }
+    return INVALID_HANDLE_VALUE;
 }
 
 }  // namespace
@@ -92,6 +115,7 @@ WriteStatus WriteFileReplacing(const std::wstring& path, std::string_view bytes,
     }
     std::wstring full(needed, L'\0');
     full.resize(GetFullPathNameW(path.c_str(), needed, full.data(), nullptr));
+    full = ExtendedPath(full);
 
     // A read-only file or a folder of that name is never replaced.
     const DWORD attributes = GetFileAttributesW(full.c_str());
@@ -100,14 +124,9 @@ WriteStatus WriteFileReplacing(const std::wstring& path, std::string_view bytes,
         return WriteStatus::CannotCreate;
     }
 
-    wchar_t temp[MAX_PATH + 1] = {};
-    if (GetTempFileNameW(FolderOf(full).c_str(), L"tvx", 0, temp) == 0) {
-        return WriteStatus::CannotCreate;
-    }
-    const HANDLE file =
-        CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring temp;
+    const HANDLE file = CreateTemporaryBeside(full, temp);
     if (file == INVALID_HANDLE_VALUE) {
-        DeleteFileW(temp);
         return WriteStatus::CannotCreate;
     }
     HandleCloser closer(file);
@@ -123,11 +142,12 @@ WriteStatus WriteFileReplacing(const std::wstring& path, std::string_view bytes,
     complete = complete && FlushFileBuffers(file);
     complete = closer.Close() && complete;
     if (!complete) {
-        DeleteFileW(temp);
+        DeleteFileW(temp.c_str());
         return WriteStatus::WriteFailed;
     }
-    if (!MoveFileExW(temp, full.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temp);
+    if (!MoveFileExW(temp.c_str(), full.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temp.c_str());
         return WriteStatus::CannotCreate;
     }
     return WriteStatus::Ok;

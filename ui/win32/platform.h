@@ -36,8 +36,8 @@ using WriteBlockFn = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED
 /// in the same folder, held without sharing, which takes the name only once every byte is
 /// written; on any failure the temporary file is removed and an earlier file of that name is
 /// left untouched. An existing read-only file, a folder that cannot be written and an invalid
-/// name give CannotCreate; a write that falls short gives WriteFailed. `writeBlock` lets a
-/// test stand in for a full disk.
+/// name give CannotCreate; a write that falls short gives WriteFailed. A folder path longer
+/// than MAX_PATH is written to as well. `writeBlock` lets a test stand in for a full disk.
 ui::WriteStatus WriteFileReplacing(const std::wstring& path, std::string_view bytes,
                                    WriteBlockFn writeBlock = &WriteFile);
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -232,6 +233,44 @@ TEST(Win32FileWrite, RefusesWhatCannotBeCreatedAndChangesNothing) {
     EXPECT_EQ(folder.Count(), 2) << "no temporary file is left behind";
 }
 
+TEST(Win32FileWrite, WritesIntoFoldersNearAndBeyondTheShortPathLimit) {
+    TempFolder folder;
+    // Nested folders whose full path is as long as each case asks, the longest first.
+    const std::vector<std::size_t> lengths = {MAX_PATH + 60, MAX_PATH - 1, MAX_PATH - 10};
+    std::vector<std::wstring> made;
+    std::wstring deep = folder.Path();
+    while (deep.size() + 11 <= lengths.front()) {
+        deep += L"\\" + std::wstring(10, static_cast<wchar_t>(L'a' + made.size()));
+        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr)) << deep.size();
+        made.push_back(deep);
+    }
+    for (std::size_t length : lengths) {
+        // The deepest folder made no longer than `length`, its last name lengthened to fit.
+        std::wstring at;
+        for (const std::wstring& path : made) {
+            if (path.size() <= length) {
+                at = path;
+            }
+        }
+        const std::wstring target = at + std::wstring(length - at.size(), L'z');
+        if (target != at) {
+            ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr)) << length;
+            made.push_back(target);
+        }
+        ASSERT_EQ(target.size(), length);
+        const std::wstring file = target + L"\\r.txt";
+        EXPECT_EQ(WriteFileReplacing(file, "first"), WriteStatus::Ok) << length;
+        EXPECT_EQ(WriteFileReplacing(file, "second"), WriteStatus::Ok) << length;
+        EXPECT_EQ(ReadBytes(file), "second") << length;
+        EXPECT_TRUE(DeleteFileW(file.c_str())) << length;
+    }
+    // Empty now, unless a temporary file was left: then this fails too.
+    std::sort(made.begin(), made.end());
+    for (auto path = made.rbegin(); path != made.rend(); ++path) {
+        EXPECT_TRUE(RemoveDirectoryW(path->c_str())) << "left in " << path->size();
+    }
+}
+
 // Stands in for a full disk: the second block, and every one after, is written short.
 BOOL WINAPI WriteShort(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
     const DWORD half = size / 2;
@@ -287,8 +326,13 @@ TEST(Win32FileWrite, TheFileIsHeldWithoutSharingWhileWritten) {
     };
     EXPECT_EQ(WriteFileReplacing(path, "123 ", &Probe::Write), WriteStatus::Ok);
     EXPECT_TRUE(sharedOpenFailed);
-    EXPECT_EQ(seenTemp.find(L"result.txt"), std::wstring::npos)
-        << "the bytes go to a temporary file first";
+    // The bytes go to a temporary file first, in the same folder.
+    const auto slash = seenTemp.find_last_of(L'\\');
+    ASSERT_NE(slash, std::wstring::npos);
+    EXPECT_NE(seenTemp.substr(slash + 1), L"result.txt");
+    const std::wstring folderName = folder.Path().substr(folder.Path().find_last_of(L'\\'));
+    EXPECT_EQ(seenTemp.substr(0, slash).substr(slash - std::min(slash, folderName.size())),
+              folderName);
     EXPECT_EQ(ReadBytes(path), "123 ");
 }
 
