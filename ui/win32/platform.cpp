@@ -124,6 +124,17 @@ WriteStatus WriteFileReplacing(const std::wstring& path, std::string_view bytes,
         return WriteStatus::CannotCreate;
     }
 
+    // Nor is a file that this user may not write or that another program holds open without
+    // sharing the writing: it is opened for writing as a probe and closed at once.
+    const HANDLE probe = CreateFileW(full.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return WriteStatus::CannotCreate;
+    }
+
     std::wstring temp;
     const HANDLE file = CreateTemporaryBeside(full, temp);
     if (file == INVALID_HANDLE_VALUE) {

@@ -271,6 +271,46 @@ TEST(Win32FileWrite, WritesIntoFoldersNearAndBeyondTheShortPathLimit) {
     }
 }
 
+// Counts the blocks written.
+int blocksWritten = 0;
+
+BOOL WINAPI CountBlocks(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+    ++blocksWritten;
+    return WriteFile(file, data, size, written, nullptr);
+}
+
+TEST(Win32FileWrite, AFileHeldOpenWithoutSharingTheWritingIsNotReplaced) {
+    // As a file another program has open, or one this user may not write: it cannot be
+    // opened for writing, so nothing is written and the file stays as it was.
+    TempFolder folder;
+    const std::wstring path = folder.File(L"held.txt");
+    WriteBytes(path, "earlier");
+    struct Case {
+        DWORD share;
+        const char* how;
+    };
+    const std::vector<Case> cases = {
+        {0, "no sharing"},
+        {FILE_SHARE_READ, "reading shared"},
+        {FILE_SHARE_READ | FILE_SHARE_DELETE, "reading and deleting shared"},
+    };
+    for (const Case& c : cases) {
+        const HANDLE held =
+            CreateFileW(path.c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE) << c.how;
+        blocksWritten = 0;
+        EXPECT_EQ(WriteFileReplacing(path, "new bytes", &CountBlocks), WriteStatus::CannotCreate)
+            << c.how;
+        EXPECT_EQ(blocksWritten, 0) << c.how;
+        CloseHandle(held);
+        EXPECT_EQ(ReadBytes(path), "earlier") << c.how;
+        EXPECT_EQ(folder.Count(), 1) << c.how << ": no temporary file is left";
+    }
+    // Once it is closed, it is replaced.
+    EXPECT_EQ(WriteFileReplacing(path, "new bytes", &CountBlocks), WriteStatus::Ok);
+    EXPECT_EQ(ReadBytes(path), "new bytes");
+}
+
 // Stands in for a full disk: the second block, and every one after, is written short.
 BOOL WINAPI WriteShort(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
     const DWORD half = size / 2;
