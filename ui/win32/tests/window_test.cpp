@@ -41,6 +41,7 @@ struct ModalSeen {
     std::vector<std::wstring> texts;    // static texts, in creation order
     std::vector<std::wstring> buttons;  // visible push buttons' captions
     bool hasIcon = false;
+    HICON icon = nullptr;  // the icon a visible icon control shows
     RECT rect{};
 };
 
@@ -98,7 +99,10 @@ ModalSeen Describe(HWND window) {
             const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
             if (lstrcmpiW(cls, L"STATIC") == 0) {
                 if ((style & SS_TYPEMASK) == SS_ICON) {
-                    s->hasIcon = s->hasIcon || (style & WS_VISIBLE) != 0;
+                    if ((style & WS_VISIBLE) != 0) {
+                        s->hasIcon = true;
+                        s->icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+                    }
                 } else if (!WindowText(child).empty()) {
                     s->texts.push_back(WindowText(child));
                 }
@@ -976,22 +980,33 @@ TEST_F(WindowTest, SaveErrorsShowInTheErrorBox) {
     Put(IDC_MEMCODE, L"000 ");
     Focus(IDC_BTNSAVE);
 
-    // A read-only file: "不能创建文件" with the name and the full stop the rule appends.
-    auto seen = WithModals([] { Press(VK_RETURN); }, {SaveAs(readOnly), PressOk});
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[1].title, L"Tolvex");
-    EXPECT_TRUE(seen[1].hasIcon) << "the error box has the error icon";
-    EXPECT_EQ(seen[1].texts, std::vector<std::wstring>{L"不能创建文件 " + readOnly + L"."});
-    EXPECT_EQ(ReadBytes(readOnly), "earlier");
-    EXPECT_EQ(desktop.Count(), 1);
-    EXPECT_EQ(GetFocus(), Item(IDC_BTNSAVE));
+    // A read-only file, and one another program holds open without sharing the writing:
+    // "不能创建文件" with the name and the full stop the rule appends; the file stays.
+    const std::wstring held = desktop.File(L"held.txt");
+    WriteBytes(held, "earlier");
+    const HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const HICON errorIcon = LoadIconW(nullptr, IDI_ERROR);
+    std::vector<ModalSeen> seen;
+    for (const std::wstring& file : {readOnly, held}) {
+        seen = WithModals([] { Press(VK_RETURN); }, {SaveAs(file), PressOk});
+        ASSERT_EQ(seen.size(), 2u) << FromWide(file);
+        EXPECT_EQ(seen[1].title, L"Tolvex");
+        EXPECT_EQ(seen[1].icon, errorIcon) << "the error box has the error icon";
+        EXPECT_EQ(seen[1].texts, std::vector<std::wstring>{L"不能创建文件 " + file + L"."});
+        EXPECT_EQ(ReadBytes(file), "earlier") << FromWide(file);
+        EXPECT_EQ(desktop.Count(), 2) << "no temporary file is left";
+        EXPECT_EQ(GetFocus(), Item(IDC_BTNSAVE));
+    }
+    CloseHandle(holder);
 
     // The desktop value of the wrong type: the error box, and no dialog at all.
     const DWORD number = 1;
     SetDesktopValue(REG_DWORD, &number, sizeof(number));
     seen = WithModals([] { Press(VK_RETURN); }, {PressOk});
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_TRUE(seen[0].hasIcon);
+    EXPECT_EQ(seen[0].icon, errorIcon);
     EXPECT_EQ(seen[0].texts, std::vector<std::wstring>{L"'Desktop' 的数据类型是无效的."});
     EXPECT_EQ(GetFocus(), Item(IDC_BTNSAVE));
 }
@@ -1059,7 +1074,7 @@ TEST_F(WindowTest, AShortWriteShowsTheWriteErrorAndKeepsTheEarlierFile) {
     const auto seen = WithModals([&] { SendMessageW(Item(IDC_BTNSAVE), BM_CLICK, 0, 0); },
                                  {SaveAs(file), PressOk, PressOk});
     ASSERT_EQ(seen.size(), 2u) << "the error box and no success box";
-    EXPECT_TRUE(seen[1].hasIcon);
+    EXPECT_EQ(seen[1].icon, LoadIconW(nullptr, IDI_ERROR));
     EXPECT_EQ(seen[1].texts, std::vector<std::wstring>{L"写流出错."});
     EXPECT_EQ(diskRoom, 0u) << "the first bytes were written";
     EXPECT_EQ(ReadBytes(file), "earlier");
