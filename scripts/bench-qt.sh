@@ -14,13 +14,8 @@ cmake --build --preset release --target tolvex bench_qt >/dev/null
 program=build/release/ui/qt/tolvex
 bench=build/release/ui/qt/bench_qt
 
-work=$(mktemp -d)
 source scripts/lib/virtual-display.sh
-cleanup() {
-    stop_started
-    rm -rf "$work"
-}
-trap cleanup EXIT
+new_work_dir
 
 start_virtual_display 93
 export XDG_RUNTIME_DIR=$work

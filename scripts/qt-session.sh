@@ -11,13 +11,8 @@ program=${1:-build/release/ui/qt/tolvex}
 shot=${2:-}
 [[ -x $program ]] || { echo "qt-session.sh: build $program first (scripts/run.sh)" >&2; exit 2; }
 
-work=$(mktemp -d)
 source scripts/lib/virtual-display.sh
-cleanup() {
-    stop_started
-    rm -rf "$work"
-}
-trap cleanup EXIT
+new_work_dir
 
 start_virtual_display 91
 
@@ -57,6 +52,19 @@ modal_of_main() {
     owner=$(xprop -id "$1" WM_TRANSIENT_FOR 2>/dev/null | grep -o '0x[0-9a-f]*' || true)
     [[ $state == *_NET_WM_STATE_MODAL* && -n $owner ]] && ((owner == window)) && echo yes || echo no
 }
+# Types a draw where the focus is and presses Enter: the check holds when no box opened and a
+# new result of 720 to 722 numbers is on the clipboard, which becomes `result`.
+filters_in_focused_box() {  # filters_in_focused_box <what> <draw>
+    xdotool type --delay 20 "$2"
+    xdotool key Return
+    sleep 0.3
+    local now
+    now=$(clipboard)
+    check "$1" "yes" \
+        "$([[ -z $(open_box) && $now != "$result" && ${#now} -ge 2880 && ${#now} -le 2888 ]] && echo yes || echo no)"
+    [[ -n $(open_box) ]] && xdotool key Escape && sleep 0.3
+    result=$now
+}
 
 read -r ox oy ow oh < <(outer "$window")
 check "outer size" "507x386" "${ow}x${oh}"
@@ -93,14 +101,7 @@ if [[ -n $box ]]; then
     sleep 0.3
 fi
 check "message box shown" "yes" "$([[ -n $box ]] && echo yes || echo no)"
-xdotool type --delay 20 998
-xdotool key Return
-sleep 0.3
-second=$(clipboard)
-check "last-draw message: focus back in the last-draw box, 998 filters" "yes" \
-    "$([[ -z $(open_box) && $second != "$result" && ${#second} -ge 2880 && ${#second} -le 2888 ]] && echo yes || echo no)"
-[[ -n $(open_box) ]] && xdotool key Escape && sleep 0.3
-result=$second
+filters_in_focused_box "last-draw message: focus back in the last-draw box, 998 filters" 998
 
 # A click into the previous-draw box empties it; Enter then asks for the previous draw, and
 # the focus goes back to that box once the message is closed with Esc.
@@ -113,14 +114,7 @@ box=$(open_box)
 check "previous-draw message after the click emptied the box" "yes" "$([[ -n $box ]] && echo yes || echo no)"
 [[ -n $box ]] && xdotool key Escape && sleep 0.3
 check "clipboard unchanged by the failed filtering" "$result" "$(clipboard)"
-xdotool type --delay 20 456
-xdotool key Return
-sleep 0.3
-third=$(clipboard)
-check "previous-draw message: focus back in the previous-draw box, 456 filters" "yes" \
-    "$([[ -z $(open_box) && $third != "$result" && ${#third} -ge 2880 && ${#third} -le 2888 ]] && echo yes || echo no)"
-[[ -n $(open_box) ]] && xdotool key Escape && sleep 0.3
-result=$third
+filters_in_focused_box "previous-draw message: focus back in the previous-draw box, 456 filters" 456
 
 # Save through the dialog: the save button (保存), typed name without extension.
 click_at 429 276

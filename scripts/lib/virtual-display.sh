@@ -1,14 +1,25 @@
 # virtual-display.sh - sourced: a virtual X display for scripts that drive the window.
-# Processes the script starts go into `pids`; they are ended, last first, when it exits.
+# Processes the script starts go into `pids`; they are ended, last first, when it exits, and
+# the scratch folder of new_work_dir is removed after them.
 
 pids=()
+work_dirs=()
 stop_started() {
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
         kill "${pids[i]}" 2>/dev/null || true
         wait "${pids[i]}" 2>/dev/null || true
     done
+    for dir in "${work_dirs[@]}"; do
+        rm -rf "$dir"
+    done
 }
 trap stop_started EXIT
+
+# Makes a scratch folder, removed on exit, and names it in `work`.
+new_work_dir() {
+    work=$(mktemp -d)
+    work_dirs+=("$work")
+}
 
 # Starts Xvfb with openbox on the first free display from $1 on and sets DISPLAY.
 start_virtual_display() {
