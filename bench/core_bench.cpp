@@ -2,7 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "literal_reduce.h"
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "backtest.h"
 #include "history.h"
 #include "report.h"
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 
 #ifndef TOLVEX_VERSION
 #define TOLVEX_VERSION "dev"

@@ -19,15 +19,23 @@ if(NOT GTest_FOUND)
     endif()
 endif()
 
-# tolvex_add_test(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>])
+# Seconds a test may run before CTest kills it; a test that needs longer says so itself.
+set(TOLVEX_TEST_TIMEOUT 120 CACHE STRING "Default time limit of one test, in seconds")
+
+# tolvex_add_test(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>]
+#                 [TIMEOUT <seconds>])
 # One executable per module under test, registered as one CTest test. A cross build runs it
 # through CMAKE_CROSSCOMPILING_EMULATOR (Wine for the Windows build).
 function(tolvex_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT ${TOLVEX_TEST_TIMEOUT})
+    endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
     tolvex_set_warnings(${name})
     add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
     if(ARG_LABELS)
         set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
     endif()

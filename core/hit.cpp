@@ -1,5 +1,5 @@
 // hit.cpp - the hit check of a typed draw against a result text.
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 
 namespace tolvex {
 namespace {

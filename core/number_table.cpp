@@ -1,5 +1,5 @@
 // number_table.cpp - the process's one table of the numbers 000 to 999, and draw parsing.
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 
 namespace tolvex {
 namespace {

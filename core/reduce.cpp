@@ -2,7 +2,7 @@
 // number with a zero-sum position, and writes the rest as one line of text.
 #include <stdexcept>
 
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 
 namespace tolvex {
 namespace {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "backtest.h"
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 
 namespace {
 

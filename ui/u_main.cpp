@@ -4,7 +4,7 @@
 #include <exception>
 #include <string>
 
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 
 namespace tolvex::ui {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "backtest.h"
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 
 namespace {
 

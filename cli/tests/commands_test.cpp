@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "commands.h"
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 
 namespace tolvex::testing {
 

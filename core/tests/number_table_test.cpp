@@ -1,7 +1,7 @@
 // number_table_test.cpp - the number table and the reading of typed draws.
 #include <gtest/gtest.h>
 
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 
 namespace {
 

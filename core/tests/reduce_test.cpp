@@ -8,7 +8,7 @@
 #include <string>
 
 #include "literal_reduce.h"
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 
 namespace {
 

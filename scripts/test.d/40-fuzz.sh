@@ -18,7 +18,7 @@ for target in history core; do
     mkdir -p "$work" "$build/artifacts"
     echo "fuzzing ${target}_fuzz for ${seconds} s"
     log="$build/${target}_fuzz.log"
-    if ! "$build/cli/fuzz/${target}_fuzz" -max_total_time="$seconds" -timeout=10 \
+    if ! "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -timeout=10 \
         -rss_limit_mb=2048 -max_len=4096 -print_final_stats=1 \
         -artifact_prefix="$build/artifacts/${target}-" "$work" "fuzz/corpus/$target" >"$log" 2>&1; then
         tail -n 60 "$log"

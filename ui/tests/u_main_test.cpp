@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tolvex.h"
+#include "tolvex/tolvex.h"
 #include "u_main.h"
 
 namespace {

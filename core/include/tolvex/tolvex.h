@@ -1,4 +1,4 @@
-// tolvex.h - the reduction core: number table, draw parsing, reduction filter and hit check.
+// tolvex/tolvex.h - the reduction core: number table, draw parsing, reduction filter and hit check.
 #pragma once
 
 #include <array>
