@@ -1,26 +1,14 @@
 // u_main.cpp - the main window's handlers: filter and hand-over, hit marker, copy, save, exit.
-#include "u_main.h"
+#include "tolvex/ui/u_main.h"
 
 #include <exception>
 #include <string>
 
 #include "tolvex/tolvex.h"
+#include "tolvex/ui/texts.h"
 
 namespace tolvex::ui {
 namespace {
-
-constexpr std::string_view kMissingLast = "请输入3位数上期开奖号码";
-constexpr std::string_view kMissingPrevious = "请输入3位数前期开奖号码";
-constexpr std::string_view kCountPrefix = "缩水结果：";
-constexpr std::string_view kCountSuffix = "注";
-constexpr std::string_view kHit = "中";
-constexpr std::string_view kMiss = "X";
-constexpr std::string_view kSaved = "成功保存！";
-constexpr std::string_view kSaveFilter = "文本文件(*.txt)|*.txt";
-constexpr std::string_view kCannotCreate = "不能创建文件 %s";
-constexpr std::string_view kWriteFailed = "写流出错";
-constexpr std::string_view kInvalidType = "'%s' 的数据类型是无效的";
-constexpr std::string_view kReadFailed = "从 '%s' 获得数据失败";
 
 // Replaces the one "%s" of `pattern` (already in the system code page) by `argument`.
 std::string Format(std::string pattern, std::string_view argument) {
@@ -76,14 +64,14 @@ void Tfrmmain::FormCreate() {
 void Tfrmmain::btnfiltClick() {
     const auto last = ParseDraw(controls_.Text(Control::edtcode1));
     if (!last) {
-        desktop_.ShowMessage(desktop_.FromUtf8(kMissingLast));
+        desktop_.ShowMessage(desktop_.FromUtf8(texts::kMissingLast));
         controls_.SetText(Control::edtcode1, "");
         controls_.SetFocus(Control::edtcode1);
         return;
     }
     const auto previous = ParseDraw(controls_.Text(Control::edtcode2));
     if (!previous) {
-        desktop_.ShowMessage(desktop_.FromUtf8(kMissingPrevious));
+        desktop_.ShowMessage(desktop_.FromUtf8(texts::kMissingPrevious));
         controls_.SetText(Control::edtcode2, "");
         controls_.SetFocus(Control::edtcode2);
         return;
@@ -92,9 +80,9 @@ void Tfrmmain::btnfiltClick() {
     WaitCursor wait(desktop_);
     const ReductionResult result = ReduceNumbers(*previous, *last);
     controls_.SetText(Control::memcode, result.text);
-    controls_.SetText(Control::lbljushu, desktop_.FromUtf8(kCountPrefix) +
+    controls_.SetText(Control::lbljushu, desktop_.FromUtf8(texts::kCountPrefix) +
                                              std::to_string(result.count) +
-                                             desktop_.FromUtf8(kCountSuffix));
+                                             desktop_.FromUtf8(texts::kCountSuffix));
     btncopyClick();
     controls_.SetText(Control::edtcode2, controls_.Text(Control::edtcode1));
     controls_.SetText(Control::edtcode1, "");
@@ -109,11 +97,11 @@ void Tfrmmain::edtcode1Change() {
             controls_.SetText(Control::edtdj, "");
             break;
         case HitKind::Hit:
-            controls_.SetText(Control::edtdj, desktop_.FromUtf8(kHit));
+            controls_.SetText(Control::edtdj, desktop_.FromUtf8(texts::kHit));
             controls_.SelectBytes(Control::memcode, hit.start, 3);
             break;
         case HitKind::Miss:
-            controls_.SetText(Control::edtdj, desktop_.FromUtf8(kMiss));
+            controls_.SetText(Control::edtdj, desktop_.FromUtf8(texts::kMiss));
             break;
         case HitKind::None:
             break;
@@ -139,9 +127,9 @@ std::string Tfrmmain::GetShellFolder(std::string_view name) {
         case ShellFolderRead::Status::Ok:
             break;
         case ShellFolderRead::Status::InvalidType:
-            throw Error(Format(desktop_.FromUtf8(kInvalidType), name));
+            throw Error(Format(desktop_.FromUtf8(texts::kInvalidType), name));
         case ShellFolderRead::Status::ReadFailed:
-            throw Error(Format(desktop_.FromUtf8(kReadFailed), name));
+            throw Error(Format(desktop_.FromUtf8(texts::kReadFailed), name));
     }
     return read.path;
 }
@@ -149,24 +137,24 @@ std::string Tfrmmain::GetShellFolder(std::string_view name) {
 void Tfrmmain::btnsaveClick() {
     // The dialog is set up afresh each time, whatever was chosen before.
     SaveDialogSettings settings;
-    settings.filter = desktop_.FromUtf8(kSaveFilter);
+    settings.filter = desktop_.FromUtf8(texts::kSaveFilter);
     settings.defaultExtension = ".txt";
     settings.initialFolder = GetShellFolder("Desktop");
     settings.fileName.clear();
 
-    const auto path = desktop_.AskSaveFileName(settings);
-    if (!path) {
+    const auto target = desktop_.AskSaveFile(settings);
+    if (!target) {
         return;
     }
-    switch (desktop_.WriteWholeFile(*path, controls_.Text(Control::memcode))) {
+    switch (desktop_.WriteWholeFile(*target, controls_.Text(Control::memcode))) {
         case WriteStatus::Ok:
             break;
         case WriteStatus::CannotCreate:
-            throw Error(Format(desktop_.FromUtf8(kCannotCreate), *path));
+            throw Error(Format(desktop_.FromUtf8(texts::kCannotCreate), target->name));
         case WriteStatus::WriteFailed:
-            throw Error(desktop_.FromUtf8(kWriteFailed));
+            throw Error(desktop_.FromUtf8(texts::kWriteFailed));
     }
-    desktop_.ShowMessage(desktop_.FromUtf8(kSaved));
+    desktop_.ShowMessage(desktop_.FromUtf8(texts::kSaved));
 }
 
 void Tfrmmain::btncloseClick() {

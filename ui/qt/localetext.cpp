@@ -1,9 +1,16 @@
 // localetext.cpp - the locale's encoding through QStringEncoder and QStringDecoder.
 #include "localetext.h"
 
-#include <langinfo.h>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include "tolvex/ui/texts.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <langinfo.h>
+#endif
 
 namespace tolvex::qt {
 namespace {
@@ -15,21 +22,6 @@ bool IsUtf8OrAscii(const QByteArray& name) {
     return n == "UTF-8" || n == "UTF8" || n == "ANSI_X3.4-1968" || n == "ASCII" || n == "US-ASCII";
 }
 
-// The program's own texts: those of the window logic and of the form. An encoding that
-// cannot hold every one of them would turn them into question marks.
-constexpr const char16_t* kOwnTexts[] = {u"请输入3位数上期开奖号码",
-                                         u"请输入3位数前期开奖号码",
-                                         u"缩水结果：722注",
-                                         u"中",
-                                         u"成功保存！",
-                                         u"文本文件(*.txt)|*.txt",
-                                         u"不能创建文件",
-                                         u"写流出错",
-                                         u"'%s' 的数据类型是无效的",
-                                         u"从 '%s' 获得数据失败",
-                                         u"前期开奖：上期开奖：对奖",
-                                         u"过滤保存复制退出确定"};
-
 // Whether each of the program's own texts comes back unchanged through `codeset`.
 bool HoldsOwnTexts(const QByteArray& codeset) {
     QStringEncoder encode(codeset.constData(), kStateless);
@@ -37,8 +29,8 @@ bool HoldsOwnTexts(const QByteArray& codeset) {
     if (!encode.isValid() || !decode.isValid()) {
         return false;
     }
-    for (const char16_t* text : kOwnTexts) {
-        const QString own = QString::fromUtf16(text);
+    for (const std::string_view text : ui::texts::OwnTexts()) {
+        const QString own = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
         const QByteArray bytes = encode(own);
         if (QString(decode(bytes)) != own) {
             return false;
@@ -55,7 +47,11 @@ std::size_t Utf8Length(char32_t c) {
 }  // namespace
 
 LocaleText LocaleText::FromLocale() {
+#ifdef _WIN32
+    return LocaleText("CP" + QByteArray::number(GetACP()));
+#else
     return LocaleText(QByteArray(nl_langinfo(CODESET)));
+#endif
 }
 
 LocaleText::LocaleText(const QByteArray& codeset) : name_("UTF-8"), utf8_(true) {

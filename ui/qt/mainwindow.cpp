@@ -10,12 +10,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTextCursor>
+#include <QValidator>
 #include <QWindow>
 #include <limits>
+#include <utility>
 
+#include "tolvex/ui/layout.h"
 #include "ui_mainwindow.h"
 #include "windowfont.h"
 
@@ -26,52 +27,51 @@ using ui::Tfrmmain;
 
 namespace {
 
-// A temporary folder that the application owns and removes when it ends.
-class TemporaryFolder : public QObject {
+// Keeps only the text before the first line break of what is pasted or dropped into a
+// single-line box, as the platform's single-line boxes do: a draw copied from a spreadsheet
+// cell arrives as "002\n". The box never holds a line break of its own, so the first one lies
+// in the text just inserted, which ends at the cursor; from there to the cursor goes. Nothing
+// else is touched.
+class FirstLineOnly : public QValidator {
   public:
-    using QObject::QObject;
-    QString Path() const { return dir_.isValid() ? dir_.path() : QString(); }
-
-  private:
-    QTemporaryDir dir_;
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        qsizetype cut = input.size();
+        for (QChar c : {u'\n', u'\r'}) {
+            const qsizetype at = input.indexOf(c);
+            if (at >= 0 && at < cut) {
+                cut = at;
+            }
+        }
+        if (cut < input.size()) {
+            // A text set as a whole puts the cursor at its end; should it stand before the
+            // break, the rest of the text goes.
+            const qsizetype end = pos > cut ? pos : input.size();
+            input.remove(cut, end - cut);
+            pos = static_cast<int>(cut);
+        }
+        return Acceptable;
+    }
 };
 
 }  // namespace
 
-void KeepNoSettings() {
-    // Should no temporary folder be had, a path under which nothing can be created.
-    QString path = (new TemporaryFolder(QCoreApplication::instance()))->Path();
-    if (path.isEmpty()) {
-        path = QStringLiteral("/dev/null");
-    }
-    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
-        for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) {
-            QSettings::setPath(format, scope, path);
-        }
-    }
-}
-
-void SetUpApplication() {
-    KeepNoSettings();
-    QApplication::setApplicationName(kAppTitle);
-    QApplication::setApplicationDisplayName(kAppTitle);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    QApplication::setFont(WindowFont(screen != nullptr ? screen->logicalDotsPerInchY() : 96.0));
-}
-
-MainWindow::MainWindow(const LocaleText& text)
+MainWindow::MainWindow(LocaleText text)
     : ui_(std::make_unique<Ui::frmmain>()),
-      text_(text),
-      desktop_(text, this),
+      text_(std::move(text)),
+      desktop_(text_, this),
       form_(*this, desktop_) {
     ui_->setupUi(this);
-    setWindowTitle(kAppTitle);
+    setWindowTitle(AppTitle());
     setBackgroundRole(QPalette::Button);
     ui_->edtcopy->hide();
 
     // The boxes hold any number of characters (QLineEdit stops at 32767 by default).
     for (QLineEdit* box : {ui_->edtcode2, ui_->edtcode1, ui_->edtdj, ui_->edtcopy}) {
         box->setMaxLength(std::numeric_limits<int>::max());
+    }
+    for (QLineEdit* box : {ui_->edtcode2, ui_->edtcode1, ui_->edtdj}) {
+        box->setValidator(new FirstLineOnly(box));
     }
     for (QWidget* watched :
          {static_cast<QWidget*>(ui_->edtcode2), static_cast<QWidget*>(ui_->edtcode1),
@@ -89,10 +89,9 @@ MainWindow::MainWindow(const LocaleText& text)
     connect(ui_->btnclose, &QPushButton::clicked, this, &MainWindow::closeWindow);
     connect(ui_->edtcode1, &QLineEdit::textChanged, this, &MainWindow::checkHit);
 
-    const qreal dpi = logicalDpiY();
-    const qreal scale = LayoutScale(dpi);
-    ScaleLayout(scale);
-    outerSize_ = (QSizeF(kOuterSize) * scale).toSize();
+    const qreal scale = LayoutScale(logicalDpiY());
+    PlaceControls(scale);
+    outerSize_ = QSize(ui::Scaled(ui::kOuterWidth, scale), ui::Scaled(ui::kOuterHeight, scale));
     FitOuterSize();
 
     form_.Run(&Tfrmmain::FormCreate);
@@ -117,18 +116,17 @@ void MainWindow::closeWindow() {
     form_.Run(&Tfrmmain::btncloseClick);
 }
 
-void MainWindow::ScaleLayout(qreal scale) {
-    if (qFuzzyCompare(scale, 1.0)) {
-        return;
-    }
-    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        const QRect r = child->geometry();
-        const QRect scaled(qRound(r.x() * scale), qRound(r.y() * scale), qRound(r.width() * scale),
-                           qRound(r.height() * scale));
-        if (child->minimumSize() == r.size()) {
-            child->setFixedSize(scaled.size());
+// Places and sizes every control as the layout table says, at the layout scale; labels keep
+// their size when the window is resized.
+void MainWindow::PlaceControls(qreal scale) {
+    for (const ui::ControlPlace& place : ui::kControlPlaces) {
+        auto* child = findChild<QWidget*>(OwnText(place.name), Qt::FindDirectChildrenOnly);
+        const QRect at(ui::Scaled(place.left, scale), ui::Scaled(place.top, scale),
+                       ui::Scaled(place.width, scale), ui::Scaled(place.height, scale));
+        if (place.kind == ui::ControlKind::Label) {
+            child->setFixedSize(at.size());
         }
-        child->setGeometry(scaled);
+        child->setGeometry(at);
     }
 }
 

@@ -8,7 +8,7 @@
 
 #include "localetext.h"
 #include "qtdesktop.h"
-#include "u_main.h"
+#include "tolvex/ui/u_main.h"
 
 class QLineEdit;
 namespace Ui {
@@ -17,24 +17,13 @@ class frmmain;
 
 namespace tolvex::qt {
 
-/// Points QSettings (user and system scope) at a temporary folder that lives as long as the
-/// application, so that Qt's Save dialog neither reads nor keeps its history, last folder and
-/// view between runs. Call it once the QApplication exists and before any dialog opens.
-void KeepNoSettings();
-
-/// Sets the application's name, title and font and calls KeepNoSettings(); call it once the
-/// QApplication exists.
-void SetUpApplication();
-
-/// The outer size of the main window, frame included, at 96 pixels per inch.
-inline constexpr QSize kOuterSize(507, 386);
-
 class MainWindow : public QWidget, private ui::Controls {
     Q_OBJECT
 
   public:
-    /// Builds the window (FormCreate runs here); show() it to start.
-    explicit MainWindow(const LocaleText& text);
+    /// Builds the window (FormCreate runs here); show() it to start. `text` is the encoding
+    /// the window logic speaks.
+    explicit MainWindow(LocaleText text);
     ~MainWindow() override;
 
   protected:
@@ -61,11 +50,11 @@ class MainWindow : public QWidget, private ui::Controls {
     bool HandleKey(QWidget* target, QKeyEvent* key);
     bool HandleClick(QWidget* target, QEvent* event);
     void ShowResultSelection(bool shown);
-    void ScaleLayout(qreal scale);
+    void PlaceControls(qreal scale);
     void FitOuterSize();
 
     std::unique_ptr<Ui::frmmain> ui_;
-    const LocaleText& text_;
+    LocaleText text_;
     QtDesktop desktop_;
     ui::Tfrmmain form_;
     QPalette resultPalette_;        // the result box's own colours, selection shown

@@ -12,25 +12,29 @@
 #include <QShowEvent>
 #include <QStandardPaths>
 #include <QWindow>
+#include <utility>
 
 #include "savefile.h"
+#include "tolvex/ui/texts.h"
 
 namespace tolvex::qt {
 namespace {
 
-// A message box that opens centred on the screen rather than over its owner. The window
-// manager reports the frame only after the box is shown; the box is centred again then.
+// A message box that opens centred on the screen rather than over its owner, in a dialog frame
+// with a close button only. The window manager reports its frame only after the box is shown,
+// and may report it in steps; the box is centred again whenever the frame it was centred for
+// changes, and left where the user puts it otherwise.
 class CentredMessageBox : public QMessageBox {
   public:
     CentredMessageBox(Icon icon, const QString& text, StandardButtons buttons, QWidget* owner)
-        : QMessageBox(icon, kAppTitle, text, buttons, owner) {
+        : QMessageBox(icon, AppTitle(), text, buttons, owner) {
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowCloseButtonHint);
         // A short message would make the box narrower than its title and the window
         // manager's buttons; keep room for both, as the platform boxes do.
         if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
             const int width =
-                fontMetrics().horizontalAdvance(kAppTitle) + fontMetrics().averageCharWidth() * 24;
+                fontMetrics().horizontalAdvance(AppTitle()) + fontMetrics().averageCharWidth() * 24;
             grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
                           grid->rowCount(), 0, 1, grid->columnCount());
         }
@@ -40,22 +44,33 @@ class CentredMessageBox : public QMessageBox {
     void showEvent(QShowEvent* event) override {
         QMessageBox::showEvent(event);
         if (!event->spontaneous()) {
-            CentreOnScreen(this);
+            Centre();
         }
     }
     bool event(QEvent* event) override {
         const bool handled = QMessageBox::event(event);
-        if (!framed_ &&
-            (event->type() == QEvent::Move || event->type() == QEvent::WindowActivate) &&
-            windowHandle() != nullptr && !windowHandle()->frameMargins().isNull()) {
-            framed_ = true;
-            CentreOnScreen(this);
+        switch (event->type()) {
+            case QEvent::Move:
+            case QEvent::Resize:
+            case QEvent::WindowActivate:
+            case QEvent::Expose:
+                if (windowHandle() != nullptr && windowHandle()->frameMargins() != centredFor_) {
+                    Centre();
+                }
+                break;
+            default:
+                break;
         }
         return handled;
     }
 
   private:
-    bool framed_ = false;
+    void Centre() {
+        centredFor_ = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+        CentreOnScreen(this);
+    }
+
+    QMargins centredFor_;
 };
 
 // Qt's form of a "description|pattern" filter: "description (pattern)", unless the
@@ -74,6 +89,10 @@ QString NameFilter(const QString& filter) {
 }
 
 }  // namespace
+
+QString AppTitle() {
+    return OwnText(ui::texts::kAppTitle);
+}
 
 void CentreOnScreen(QWidget* widget) {
     QScreen* screen =
@@ -94,7 +113,7 @@ void CentreOnScreen(QWidget* widget) {
 
 void ShowMessageBox(QWidget* owner, const QString& text) {
     CentredMessageBox box(QMessageBox::NoIcon, text, QMessageBox::NoButton, owner);
-    QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    QPushButton* ok = box.addButton(OwnText(ui::texts::kOkButton), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
     box.exec();
@@ -110,8 +129,8 @@ void ShowErrorBox(QWidget* owner, const QString& text) {
     box.exec();
 }
 
-QtDesktop::QtDesktop(const LocaleText& text, QWidget* mainWindow)
-    : text_(text), mainWindow_(mainWindow) {}
+QtDesktop::QtDesktop(LocaleText text, QWidget* mainWindow)
+    : text_(std::move(text)), mainWindow_(mainWindow) {}
 
 QtDesktop::~QtDesktop() {
     while (waitCursors_ > 0) {
@@ -131,7 +150,7 @@ void QtDesktop::ShowError(std::string_view text) {
     ShowErrorBox(mainWindow_, text_.ToQString(text));
 }
 
-std::optional<std::string> QtDesktop::AskSaveFileName(const ui::SaveDialogSettings& settings) {
+std::optional<ui::SaveTarget> QtDesktop::AskSaveFile(const ui::SaveDialogSettings& settings) {
     // Qt's own dialog on every desktop, so that each setting below holds.
     QFileDialog dialog(mainWindow_);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -152,15 +171,13 @@ std::optional<std::string> QtDesktop::AskSaveFileName(const ui::SaveDialogSettin
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    savedName_ = dialog.selectedFiles().constFirst();
-    savedNameBytes_ = text_.FromQString(savedName_);
-    return savedNameBytes_;
+    // The name is written to as chosen, also when the locale's encoding cannot hold it.
+    const QString chosen = dialog.selectedFiles().constFirst();
+    return ui::SaveTarget{text_.FromQString(chosen), chosen.toStdU16String()};
 }
 
-ui::WriteStatus QtDesktop::WriteWholeFile(std::string_view path, std::string_view bytes) {
-    const QString name =
-        !savedName_.isEmpty() && path == savedNameBytes_ ? savedName_ : text_.ToQString(path);
-    return qt::WriteWholeFile(name,
+ui::WriteStatus QtDesktop::WriteWholeFile(const ui::SaveTarget& target, std::string_view bytes) {
+    return qt::WriteWholeFile(QString::fromStdU16String(target.path),
                               QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 

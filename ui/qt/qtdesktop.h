@@ -4,14 +4,20 @@
 #include <QString>
 #include <QWidget>
 #include <string>
+#include <string_view>
 
 #include "localetext.h"
-#include "u_main.h"
+#include "tolvex/ui/u_main.h"
 
 namespace tolvex::qt {
 
+/// One of the program's own UTF-8 texts (tolvex/ui/texts.h) as a QString.
+inline QString OwnText(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
 /// The application title: the caption of the window and of every box.
-inline const QString kAppTitle = QStringLiteral("Tolvex");
+QString AppTitle();
 
 /// The message box: application title, no icon, the text and one button "确定", which a
 /// click, Enter or Esc presses; it opens centred on the screen, over `owner`, and returns once
@@ -27,26 +33,22 @@ void CentreOnScreen(QWidget* widget);
 
 class QtDesktop : public ui::Desktop {
   public:
-    /// `mainWindow` is closed by CloseMainWindow() and owns the Save dialog.
-    QtDesktop(const LocaleText& text, QWidget* mainWindow);
+    /// `mainWindow` is closed by CloseMainWindow() and owns the dialogs and boxes.
+    QtDesktop(LocaleText text, QWidget* mainWindow);
     ~QtDesktop() override;
 
     std::string FromUtf8(std::string_view utf8) const override;
     void ShowMessage(std::string_view text) override;
     void ShowError(std::string_view text) override;
-    std::optional<std::string> AskSaveFileName(const ui::SaveDialogSettings& settings) override;
-    ui::WriteStatus WriteWholeFile(std::string_view path, std::string_view bytes) override;
+    std::optional<ui::SaveTarget> AskSaveFile(const ui::SaveDialogSettings& settings) override;
+    ui::WriteStatus WriteWholeFile(const ui::SaveTarget& target, std::string_view bytes) override;
     ui::ShellFolderRead ReadShellFolder(std::string_view name) override;
     void SetWaitCursor(bool on) override;
     void CloseMainWindow() override;
 
   private:
-    const LocaleText& text_;
+    LocaleText text_;
     QWidget* mainWindow_;
-    // The last name the Save dialog returned, as chosen and as handed to the logic, so that a
-    // name the locale's encoding cannot hold is still written under the name chosen.
-    QString savedName_;
-    std::string savedNameBytes_;
     int waitCursors_ = 0;
 };
 

@@ -4,7 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include "u_main.h"
+#include "tolvex/ui/u_main.h"
 
 namespace tolvex::qt {
 

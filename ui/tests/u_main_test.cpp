@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tolvex/tolvex.h"
-#include "u_main.h"
+#include "tolvex/ui/u_main.h"
 
 namespace {
 
@@ -57,25 +57,27 @@ class FakeControls : public tolvex::ui::Controls {
 class FakeDesktop : public tolvex::ui::Desktop {
   public:
     std::vector<std::string> messages, errors, events;
-    std::optional<std::string> answer;  // what the Save dialog returns
+    std::optional<tolvex::ui::SaveTarget> answer;  // what the Save dialog returns
     tolvex::ui::SaveDialogSettings lastSettings;
     ShellFolderRead shellFolder{ShellFolderRead::Status::Ok, "/home/user/Desktop"};
     WriteStatus writeStatus = WriteStatus::Ok;
-    std::map<std::string, std::string> files;
+    std::map<std::u16string, std::string> files;
     int waitDepth = 0, waitOnCount = 0;
     bool closed = false;
 
     std::string FromUtf8(std::string_view utf8) const override { return std::string(utf8); }
     void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
     void ShowError(std::string_view text) override { errors.emplace_back(text); }
-    std::optional<std::string> AskSaveFileName(const tolvex::ui::SaveDialogSettings& s) override {
+    std::optional<tolvex::ui::SaveTarget> AskSaveFile(
+        const tolvex::ui::SaveDialogSettings& s) override {
         lastSettings = s;
         events.push_back("dialog");
         return answer;
     }
-    WriteStatus WriteWholeFile(std::string_view path, std::string_view bytes) override {
+    WriteStatus WriteWholeFile(const tolvex::ui::SaveTarget& target,
+                               std::string_view bytes) override {
         if (writeStatus == WriteStatus::Ok) {
-            files[std::string(path)] = std::string(bytes);
+            files[target.path] = std::string(bytes);
         }
         return writeStatus;
     }
@@ -104,6 +106,12 @@ class MainWindow : public ::testing::Test {
     void Filter() { form.Run(&Tfrmmain::btnfiltClick); }
     std::string T(Control c) const { return controls.Text(c); }
 };
+
+// A chosen file whose native path differs from its code-page name, so that a test can tell
+// which of the two each step uses.
+tolvex::ui::SaveTarget Target(std::string_view name) {
+    return {std::string(name), u"native:" + std::u16string(name.begin(), name.end())};
+}
 
 const std::string& Result456123() {
     static const std::string text =
@@ -261,20 +269,20 @@ TEST_F(MainWindow, CopyCarriesTheResultBoxThroughTheHiddenBox) {
 
 TEST_F(MainWindow, SaveConfiguresTheDialogAndWritesTheResultBox) {
     Type(Control::memcode, "000 002 ");
-    desktop.answer = "/tmp/a.txt";
+    desktop.answer = Target("/tmp/a.txt");
     form.Run(&Tfrmmain::btnsaveClick);
     EXPECT_EQ(desktop.lastSettings.filter, "文本文件(*.txt)|*.txt");
     EXPECT_EQ(desktop.lastSettings.defaultExtension, ".txt");
     EXPECT_EQ(desktop.lastSettings.initialFolder, "/home/user/Desktop");
     EXPECT_EQ(desktop.lastSettings.fileName, "");
-    EXPECT_EQ(desktop.files["/tmp/a.txt"], "000 002 ");
+    EXPECT_EQ(desktop.files[u"native:/tmp/a.txt"], "000 002 ");
     EXPECT_EQ(desktop.messages, std::vector<std::string>{"成功保存！"});
     EXPECT_EQ(desktop.events, (std::vector<std::string>{"shell:Desktop", "dialog"}));
 
     // a second save to the same name holds the second text; an empty box gives an empty file
     Type(Control::memcode, "");
     form.Run(&Tfrmmain::btnsaveClick);
-    EXPECT_EQ(desktop.files["/tmp/a.txt"], "");
+    EXPECT_EQ(desktop.files[u"native:/tmp/a.txt"], "");
     EXPECT_EQ(desktop.messages.size(), 2u);
 
     // a desktop folder that is not recorded leaves the dialog to decide
@@ -315,7 +323,7 @@ TEST_F(MainWindow, SaveFailuresEndInTheErrorBox) {
         desktop = FakeDesktop{};
         desktop.writeStatus = c.write;
         desktop.shellFolder = {c.shell, ""};
-        desktop.answer = c.path;
+        desktop.answer = Target(c.path);
         form.Run(&Tfrmmain::btnsaveClick);
         EXPECT_EQ(desktop.errors, std::vector<std::string>{c.error});
         EXPECT_TRUE(desktop.messages.empty()) << "no success message after an error";

@@ -1,66 +1,105 @@
-// main_window.cpp - the main window's controls, layout, keyboard rules and desktop services.
+// main_window.cpp - the main window's controls, layout, keyboard rules and handler wiring.
 #include "main_window.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
-#include <algorithm>
 #include <array>
-#include <vector>
+#include <stdexcept>
 
-#include "message_box.h"
-#include "platform.h"
 #include "resource.h"
 #include "text.h"
+#include "tolvex/ui/layout.h"
 
 namespace tolvex::win32 {
 namespace {
 
 using ui::Control;
+using ui::ControlKind;
+using ui::ControlPlace;
 using ui::Tfrmmain;
 
-// One child control: where it sits at a text height of 13 pixels, and how it is made. The
-// order is the creation order, which gives the focus order of the controls with tab stops.
-struct ControlDef {
+// The ID of each control of the layout table.
+struct ControlId {
+    std::string_view name;
     int id;
-    const wchar_t* className;
-    const wchar_t* text;
-    DWORD style;
-    DWORD exStyle;
-    int left, top, width, height;
 };
-
-constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
-constexpr DWORD kEntry = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
-constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_NOTIFY;
-constexpr DWORD kResultBox =
-    WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
-
-constexpr std::array<ControlDef, 13> kControls{{
-    {IDC_LBLJUSHU, L"STATIC", L"缩水结果：", kLabel, 0, 16, 8, 137, 13},
-    {IDC_LABEL1, L"STATIC", L"前期开奖：", kLabel, 0, 296, 168, 73, 13},
-    {IDC_LABEL5, L"STATIC", L"上期开奖：", kLabel, 0, 384, 168, 73, 13},
-    {IDC_LABEL2, L"STATIC", L"对奖", kLabel, 0, 336, 228, 33, 13},
-    {IDC_EDTCODE2, L"EDIT", L"", kEntry, WS_EX_CLIENTEDGE, 288, 184, 73, 21},
-    {IDC_EDTCODE1, L"EDIT", L"", kEntry, WS_EX_CLIENTEDGE, 384, 184, 73, 21},
-    {IDC_MEMCODE, L"EDIT", L"", kResultBox, WS_EX_CLIENTEDGE, 16, 24, 249, 321},
-    {IDC_BTNFILT, L"BUTTON", L"过滤", kButton | BS_DEFPUSHBUTTON, 0, 296, 264, 75, 25},
-    {IDC_BTNCOPY, L"BUTTON", L"复制", kButton, 0, 296, 304, 75, 25},
-    {IDC_BTNCLOSE, L"BUTTON", L"退出", kButton, 0, 392, 304, 75, 25},
-    {IDC_EDTDJ, L"EDIT", L"", kEntry, WS_EX_CLIENTEDGE, 384, 224, 41, 21},
-    {IDC_BTNSAVE, L"BUTTON", L"保存", kButton, 0, 392, 264, 75, 25},
-    // Never visible and no tab stop: it only carries text to the clipboard.
-    {IDC_EDTCOPY, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 388, 16, 73, 21},
+constexpr std::array<ControlId, 13> kControlIds{{
+    {"lbljushu", IDC_LBLJUSHU},
+    {"memcode", IDC_MEMCODE},
+    {"Label1", IDC_LABEL1},
+    {"edtcode2", IDC_EDTCODE2},
+    {"Label5", IDC_LABEL5},
+    {"edtcode1", IDC_EDTCODE1},
+    {"Label2", IDC_LABEL2},
+    {"edtdj", IDC_EDTDJ},
+    {"btnfilt", IDC_BTNFILT},
+    {"btnsave", IDC_BTNSAVE},
+    {"btncopy", IDC_BTNCOPY},
+    {"btnclose", IDC_BTNCLOSE},
+    {"edtcopy", IDC_EDTCOPY},
 }};
 
-constexpr std::array<int, 4> kButtons{IDC_BTNFILT, IDC_BTNSAVE, IDC_BTNCOPY, IDC_BTNCLOSE};
+constexpr int IdOf(std::string_view name) {
+    for (const ControlId& control : kControlIds) {
+        if (control.name == name) {
+            return control.id;
+        }
+    }
+    throw std::out_of_range("no such control");
+}
 
-// Outer size of the window at a text height of 13 pixels.
-constexpr int kWindowWidth = 507;
-constexpr int kWindowHeight = 386;
+constexpr int kDefaultButtonId = IdOf(ui::kDefaultButton);
 
-int Scaled(int pixels, double scale) {
-    return static_cast<int>(pixels * scale + 0.5);
+// How a control of each kind is made.
+struct ControlStyle {
+    const wchar_t* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ControlStyle StyleOf(const ControlPlace& place) {
+    constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+    switch (place.kind) {
+        case ControlKind::Label:
+            return {L"STATIC", kChild | SS_LEFT | SS_NOPREFIX, 0};
+        case ControlKind::ResultBox:
+            return {
+                L"EDIT",
+                kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
+                WS_EX_CLIENTEDGE};
+        case ControlKind::EntryBox:
+            return {L"EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        case ControlKind::Button:
+            return {L"BUTTON",
+                    kChild | WS_TABSTOP | BS_NOTIFY |
+                        (place.name == ui::kDefaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                    0};
+        case ControlKind::HiddenBox:
+            // Never visible and no tab stop: it only carries text to the clipboard.
+            return {L"EDIT", WS_CHILD | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    }
+    return {};
+}
+
+// The order the controls are created in: the labels, then the focus order (which the order of
+// creation gives to the controls with tab stops), then the hidden box.
+std::array<const ControlPlace*, 13> CreationOrder() {
+    std::array<const ControlPlace*, 13> order{};
+    std::size_t n = 0;
+    for (const ControlPlace& place : ui::kControlPlaces) {
+        if (place.kind == ControlKind::Label) {
+            order[n++] = &place;
+        }
+    }
+    for (std::string_view name : ui::kFocusOrder) {
+        order[n++] = &ui::PlaceOf(name);
+    }
+    for (const ControlPlace& place : ui::kControlPlaces) {
+        if (place.kind == ControlKind::HiddenBox) {
+            order[n++] = &place;
+        }
+    }
+    return order;
 }
 
 // The window's font, 8 points at `dpi` pixels per inch.
@@ -83,9 +122,18 @@ bool ModifierHeld() {
     return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
 }
 
+bool IsButton(int id) {
+    for (const ControlPlace& place : ui::kControlPlaces) {
+        if (place.kind == ControlKind::Button && IdOf(place.name) == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
-MainWindow::MainWindow() : form_(*this, *this) {}
+MainWindow::MainWindow() : form_(*this, desktop_) {}
 
 MainWindow::~MainWindow() {
     if (hwnd_ != nullptr) {
@@ -97,6 +145,9 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create(int showCommand) {
+    if (hwnd_ != nullptr) {
+        return false;
+    }
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     if (!GetClassInfoExW(instance, kClassName, &wc)) {
@@ -113,12 +164,12 @@ bool MainWindow::Create(int showCommand) {
     }
 
     CreateFontForDpi();
-    const int width = Scaled(kWindowWidth, scale_);
-    const int height = Scaled(kWindowHeight, scale_);
+    const int width = ui::Scaled(ui::kOuterWidth, scale_);
+    const int height = ui::Scaled(ui::kOuterHeight, scale_);
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    if (CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, x, y, width, height, nullptr,
-                        nullptr, instance, this) == nullptr) {
+    if (CreateWindowExW(0, kClassName, AppTitle(), WS_OVERLAPPEDWINDOW, x, y, width, height,
+                        nullptr, nullptr, instance, this) == nullptr) {
         return false;
     }
     ShowWindow(hwnd_, showCommand);
@@ -130,6 +181,9 @@ bool MainWindow::Create(int showCommand) {
 void MainWindow::CreateFontForDpi() {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    if (font_ != nullptr) {
+        DeleteObject(font_);
+    }
     font_ = CreateWindowFont(dpi);
     // At 96 pixels per inch the layout table holds as it is. At another setting it is scaled
     // by the font's text height there against its height at 96 (13 for the real face, so the
@@ -146,9 +200,10 @@ void MainWindow::CreateFontForDpi() {
 }
 
 void MainWindow::Layout() {
-    for (const ControlDef& def : kControls) {
-        MoveWindow(Item(def.id), Scaled(def.left, scale_), Scaled(def.top, scale_),
-                   Scaled(def.width, scale_), Scaled(def.height, scale_), TRUE);
+    for (const ControlPlace& place : ui::kControlPlaces) {
+        MoveWindow(Item(IdOf(place.name)), ui::Scaled(place.left, scale_),
+                   ui::Scaled(place.top, scale_), ui::Scaled(place.width, scale_),
+                   ui::Scaled(place.height, scale_), TRUE);
     }
 }
 
@@ -182,15 +237,20 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT MainWindow::OnCreate() {
-    for (const ControlDef& def : kControls) {
-        HWND control = CreateWindowExW(def.exStyle, def.className, def.text, def.style, 0, 0, 0, 0,
-                                       hwnd_, reinterpret_cast<HMENU>(INT_PTR{def.id}),
-                                       GetModuleHandleW(nullptr), nullptr);
+    desktop_.Attach(hwnd_, font_, scale_);
+    for (const ControlPlace* place : CreationOrder()) {
+        const ControlStyle style = StyleOf(*place);
+        // The fixed captions are shown as written, whatever the system's code page.
+        const std::wstring caption = ToWide(place->caption, CP_UTF8);
+        HWND control =
+            CreateWindowExW(style.exStyle, style.className, caption.c_str(), style.style, 0, 0, 0,
+                            0, hwnd_, reinterpret_cast<HMENU>(INT_PTR{IdOf(place->name)}),
+                            GetModuleHandleW(nullptr), nullptr);
         if (control == nullptr) {
             return -1;
         }
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        if (def.className == std::wstring_view(L"EDIT")) {
+        if (style.className == std::wstring_view(L"EDIT")) {
             SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no limit on what can be typed
         }
     }
@@ -223,10 +283,8 @@ void MainWindow::OnCommand(int id, int code) {
                         form_.Run(&Tfrmmain::btncloseClick);
                         break;
                 }
-            } else if (code == BN_SETFOCUS) {
-                SetDefaultButton(id);
-            } else if (code == BN_KILLFOCUS) {
-                SetDefaultButton(IDC_BTNFILT);
+            } else if (code == BN_SETFOCUS || code == BN_KILLFOCUS) {
+                ShowDefaultButton();
             }
             break;
         case IDC_EDTCODE1:
@@ -271,17 +329,14 @@ void MainWindow::OnNextDialogControl(WPARAM wParam, LPARAM lParam) {
 
 LRESULT MainWindow::OnDefaultId() {
     // Enter presses the focused push button, otherwise the filter button.
-    HWND focus = GetFocus();
-    for (int id : kButtons) {
-        if (focus == Item(id)) {
-            return MAKELRESULT(id, DC_HASDEFID);
-        }
-    }
-    return MAKELRESULT(IDC_BTNFILT, DC_HASDEFID);
+    const int focused = GetDlgCtrlID(GetFocus());
+    return MAKELRESULT(
+        IsButton(focused) && GetParent(GetFocus()) == hwnd_ ? focused : kDefaultButtonId,
+        DC_HASDEFID);
 }
 
 bool MainWindow::OnSetCursor(HWND, int hitTest) {
-    if (waitCursor_ && hitTest == HTCLIENT) {
+    if (desktop_.WaitCursorOn() && hitTest == HTCLIENT) {
         ::SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         return true;
     }
@@ -304,7 +359,13 @@ bool MainWindow::PreTranslateMessage(MSG& msg) {
     if (enter && msg.hwnd != Item(IDC_MEMCODE) && ModifierHeld()) {
         return true;
     }
-    return IsDialogMessageW(hwnd_, &msg) != FALSE;
+    if (IsDialogMessageW(hwnd_, &msg) == FALSE) {
+        return false;
+    }
+    // The dialog keys move the focus with Tab themselves and take the default style from every
+    // button on the way; give it back.
+    ShowDefaultButton();
+    return true;
 }
 
 LRESULT CALLBACK MainWindow::EditSubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
@@ -362,10 +423,21 @@ LRESULT MainWindow::HandleEditMessage(HWND edit, UINT message, WPARAM wParam, LP
     return DefSubclassProc(edit, message, wParam, lParam);
 }
 
-void MainWindow::SetDefaultButton(int id) {
-    for (int button : kButtons) {
-        SendMessageW(Item(button), BM_SETSTYLE, button == id ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
-                     TRUE);
+// The focused push button shows the default-button frame; while the focus is anywhere else,
+// the filter button, which Enter then presses.
+void MainWindow::ShowDefaultButton() {
+    const HWND focus = GetFocus();
+    const int focused = focus != nullptr && GetParent(focus) == hwnd_ ? GetDlgCtrlID(focus) : 0;
+    const int shown = IsButton(focused) ? focused : kDefaultButtonId;
+    for (const ControlPlace& place : ui::kControlPlaces) {
+        if (place.kind != ControlKind::Button) {
+            continue;
+        }
+        const int id = IdOf(place.name);
+        const LONG_PTR wanted = id == shown ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        if ((GetWindowLongPtrW(Item(id), GWL_STYLE) & BS_TYPEMASK) != wanted) {
+            SendMessageW(Item(id), BM_SETSTYLE, static_cast<WPARAM>(wanted), TRUE);
+        }
     }
 }
 
@@ -437,103 +509,6 @@ void MainWindow::CopyAll(Control control) {
     HWND window = ControlWindow(control);
     SendMessageW(window, EM_SETSEL, 0, -1);
     SendMessageW(window, WM_COPY, 0, 0);
-}
-
-std::string MainWindow::FromUtf8(std::string_view utf8) const {
-    return FromWide(ToWide(utf8, CP_UTF8));
-}
-
-template <class Show>
-void MainWindow::KeepingFocus(Show show) {
-    HWND focus = GetFocus();
-    if (focus == nullptr || !IsChild(hwnd_, focus)) {
-        focus = savedFocus_;
-    }
-    show();
-    if (focus != nullptr && IsWindow(focus) && IsWindowEnabled(hwnd_)) {
-        ::SetFocus(focus);
-    }
-}
-
-void MainWindow::ShowMessage(std::string_view text) {
-    KeepingFocus(
-        [&] { MessageBoxWindow::Show(hwnd_, kTitle, ToWide(text), font_, scale_, waitCursor_); });
-}
-
-void MainWindow::ShowError(std::string_view text) {
-    ReleaseCapture();
-    mousePressedIn_ = nullptr;
-    KeepingFocus([&] { MessageBoxW(hwnd_, ToWide(text).c_str(), kTitle, MB_OK | MB_ICONERROR); });
-}
-
-std::optional<std::string> MainWindow::AskSaveFileName(const ui::SaveDialogSettings& settings) {
-    // "description|pattern" becomes the dialog's "description\0pattern\0\0".
-    std::wstring filter = ToWide(settings.filter);
-    for (wchar_t& c : filter) {
-        if (c == L'|') {
-            c = L'\0';
-        }
-    }
-    filter.push_back(L'\0');
-    // The dialog takes the default extension without its full stop.
-    std::wstring extension = ToWide(settings.defaultExtension);
-    if (!extension.empty() && extension.front() == L'.') {
-        extension.erase(0, 1);
-    }
-    const std::wstring folder = ToWide(settings.initialFolder);
-    std::vector<wchar_t> name(32768, L'\0');
-    const std::wstring offered = ToWide(settings.fileName);
-    offered.copy(name.data(), std::min(offered.size(), name.size() - 1));
-
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = hwnd_;
-    dialog.lpstrFilter = filter.c_str();
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = name.data();
-    dialog.nMaxFile = static_cast<DWORD>(name.size());
-    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-    dialog.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
-
-    bool chosen = false;
-    KeepingFocus([&] { chosen = GetSaveFileNameW(&dialog) != FALSE; });
-    if (!chosen) {
-        return std::nullopt;
-    }
-    savedNameWide_ = name.data();
-    savedNameBytes_ = FromWide(savedNameWide_);
-    return savedNameBytes_;
-}
-
-ui::WriteStatus MainWindow::WriteWholeFile(std::string_view path, std::string_view bytes) {
-    const std::wstring wide =
-        !savedNameWide_.empty() && path == savedNameBytes_ ? savedNameWide_ : ToWide(path);
-    return WriteFileReplacing(wide, bytes, writeBlock_);
-}
-
-ui::ShellFolderRead MainWindow::ReadShellFolder(std::string_view name) {
-    return ReadRegistryFolder(HKEY_CURRENT_USER, kShellFoldersKey, ToWide(name));
-}
-
-void MainWindow::SetWaitCursor(bool on) {
-    waitCursor_ = on;
-    // Show the new cursor at once over whichever of the program's windows is under it.
-    POINT at;
-    if (!GetCursorPos(&at)) {
-        return;
-    }
-    HWND under = WindowFromPoint(at);
-    if (under == nullptr || GetWindowThreadProcessId(under, nullptr) != GetCurrentThreadId()) {
-        return;
-    }
-    const LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
-    SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
-                 MAKELPARAM(hit, WM_MOUSEMOVE));
-}
-
-void MainWindow::CloseMainWindow() {
-    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 int RunProgram(int showCommand) {

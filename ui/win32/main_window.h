@@ -3,27 +3,26 @@
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "base_window.h"
-#include "platform.h"
-#include "u_main.h"
+#include "desktop.h"
+#include "tolvex/ui/u_main.h"
 
 namespace tolvex::win32 {
 
-class MainWindow : public BaseWindow<MainWindow>, public ui::Controls, public ui::Desktop {
+class MainWindow : public BaseWindow<MainWindow>, private ui::Controls {
   public:
     static constexpr wchar_t kClassName[] = L"TolvexMainWindow";
-    static constexpr wchar_t kTitle[] = L"Tolvex";
 
     MainWindow();
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    /// Creates the window centred on the screen, shows it and puts the focus in edtcode2.
+    /// Creates the window centred on the screen, shows it and puts the focus in edtcode2;
+    /// false when the window could not be created, or exists already.
     bool Create(int showCommand);
 
     /// Handles the keyboard messages that move the focus or press buttons; true when `msg`
@@ -37,11 +36,13 @@ class MainWindow : public BaseWindow<MainWindow>, public ui::Controls, public ui
     /// setting against its text height at 96.
     double Scale() const { return scale_; }
 
-    /// Lets a test stand in for the call that writes a saved file's bytes, as for a full disk.
-    void SetWriteBlock(WriteBlockFn writeBlock) { writeBlock_ = writeBlock; }
+    /// The controls and desktop services as the window logic uses them (tests drive them).
+    ui::Controls& Controls() { return *this; }
+    Win32Desktop& Desktop() { return desktop_; }
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+  private:
     // ui::Controls
     std::string Text(ui::Control control) const override;
     void SetText(ui::Control control, std::string_view text) override;
@@ -49,17 +50,6 @@ class MainWindow : public BaseWindow<MainWindow>, public ui::Controls, public ui
     void SelectBytes(ui::Control control, std::size_t start, std::size_t length) override;
     void CopyAll(ui::Control control) override;
 
-    // ui::Desktop
-    std::string FromUtf8(std::string_view utf8) const override;
-    void ShowMessage(std::string_view text) override;
-    void ShowError(std::string_view text) override;
-    std::optional<std::string> AskSaveFileName(const ui::SaveDialogSettings& settings) override;
-    ui::WriteStatus WriteWholeFile(std::string_view path, std::string_view bytes) override;
-    ui::ShellFolderRead ReadShellFolder(std::string_view name) override;
-    void SetWaitCursor(bool on) override;
-    void CloseMainWindow() override;
-
-  private:
     static LRESULT CALLBACK EditSubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
                                              UINT_PTR id, DWORD_PTR self);
     LRESULT HandleEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
@@ -74,26 +64,18 @@ class MainWindow : public BaseWindow<MainWindow>, public ui::Controls, public ui
 
     void CreateFontForDpi();
     void Layout();
-    void SetDefaultButton(int id);
+    void ShowDefaultButton();
     void FocusControl(HWND control);
     HWND ControlWindow(ui::Control control) const;
     bool IsSingleLineEdit(HWND window) const;
-    // Runs `show` with the focus remembered before and given back after (modal boxes).
-    template <class Show>
-    void KeepingFocus(Show show);
 
+    Win32Desktop desktop_;
     ui::Tfrmmain form_;
     HFONT font_ = nullptr;
     double scale_ = 1.0;
-    bool waitCursor_ = false;
-    WriteBlockFn writeBlock_ = &WriteFile;
     HWND savedFocus_ = nullptr;
     HWND mousePressedIn_ = nullptr;
     std::wstring lastCode1_;
-    // The last name the Save dialog returned, in UTF-16 and as handed to the logic, so that a
-    // name with characters outside the ANSI code page is written under its real name.
-    std::wstring savedNameWide_;
-    std::string savedNameBytes_;
 };
 
 /// Registers the window classes, creates the main window and runs the message loop until it

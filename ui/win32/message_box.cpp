@@ -4,20 +4,18 @@
 #include <algorithm>
 
 #include "resource.h"
+#include "text.h"
+#include "tolvex/ui/layout.h"
+#include "tolvex/ui/texts.h"
 
 namespace tolvex::win32 {
-namespace {
 
-int Scaled(int pixels, double scale) {
-    return static_cast<int>(pixels * scale + 0.5);
-}
+using ui::Scaled;
 
-}  // namespace
-
-void MessageBoxWindow::RegisterClassOnce() {
+bool MessageBoxWindow::RegisterClassOnce() {
     WNDCLASSEXW wc{};
     if (GetClassInfoExW(GetModuleHandleW(nullptr), kClassName, &wc)) {
-        return;
+        return true;
     }
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WindowProc;
@@ -25,12 +23,11 @@ void MessageBoxWindow::RegisterClassOnce() {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
+    return RegisterClassExW(&wc) != 0;
 }
 
 void MessageBoxWindow::Show(HWND owner, const std::wstring& title, const std::wstring& text,
                             HFONT font, double scale, const bool& waitCursor) {
-    RegisterClassOnce();
     MessageBoxWindow box(font, waitCursor);
 
     // Measure the text to size the box around it.
@@ -58,16 +55,21 @@ void MessageBoxWindow::Show(HWND owner, const std::wstring& title, const std::ws
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
 
-    HWND window = CreateWindowExW(exStyle, kClassName, title.c_str(), style, x, y, width, height,
-                                  owner, nullptr, GetModuleHandleW(nullptr), &box);
+    HWND window = RegisterClassOnce()
+                      ? CreateWindowExW(exStyle, kClassName, title.c_str(), style, x, y, width,
+                                        height, owner, nullptr, GetModuleHandleW(nullptr), &box)
+                      : nullptr;
     if (window == nullptr) {
+        // The message is never lost: the platform's own box shows it instead.
+        MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK);
         return;
     }
     HWND label = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
                                  margin, margin, textRect.right, textRect.bottom, window,
                                  reinterpret_cast<HMENU>(IDC_MSGTEXT), nullptr, nullptr);
+    static const std::wstring ok = ToWide(ui::texts::kOkButton, CP_UTF8);
     HWND button = CreateWindowExW(
-        0, L"BUTTON", L"确定", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+        0, L"BUTTON", ok.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
         (clientWidth - buttonWidth) / 2, margin + textRect.bottom + margin, buttonWidth,
         buttonHeight, window, reinterpret_cast<HMENU>(IDOK), nullptr, nullptr);
     SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

@@ -15,7 +15,8 @@ class MessageBoxWindow : public BaseWindow<MessageBoxWindow> {
 
     /// Shows `text` modally over `owner` (disabled meanwhile), centred on the screen, in
     /// `font`, laid out at `scale` (text height / 13); returns once the button is pressed or
-    /// the box is closed. `waitCursor` tells whether the wait cursor is on.
+    /// the box is closed. `waitCursor` tells whether the wait cursor is on. Should the box not
+    /// be made, the platform's message box shows the text instead.
     static void Show(HWND owner, const std::wstring& title, const std::wstring& text, HFONT font,
                      double scale, const bool& waitCursor);
 
@@ -23,7 +24,7 @@ class MessageBoxWindow : public BaseWindow<MessageBoxWindow> {
 
   private:
     MessageBoxWindow(HFONT font, const bool& waitCursor) : font_(font), waitCursor_(waitCursor) {}
-    static void RegisterClassOnce();
+    static bool RegisterClassOnce();
 
     HFONT font_;
     const bool& waitCursor_;

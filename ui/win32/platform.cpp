@@ -54,14 +54,17 @@ std::wstring ExtendedPath(const std::wstring& full) {
     return L"\\\\?\\" + full;
 }
 
-// Creates a new temporary file beside `target`, named after it, held without sharing; the
-// handle, or INVALID_HANDLE_VALUE. GetTempFileName would limit the folder to MAX_PATH - 14.
+// Creates a new temporary file in the folder of `target`, held without sharing; the handle, or
+// INVALID_HANDLE_VALUE. Its name is short whatever the target's, so that a target with a name
+// near the file system's limit of 255 characters (or of 255 bytes, where names are UTF-8) can
+// still be written. GetTempFileName would limit the folder to MAX_PATH - 14.
 HANDLE CreateTemporaryBeside(const std::wstring& target, std::wstring& temp) {
-    const DWORD start = GetTickCount();
+    const std::wstring folder = target.substr(0, target.find_last_of(L'\\') + 1);
+    const DWORD start = GetTickCount() ^ GetCurrentProcessId();
     for (DWORD attempt = 0; attempt < 16; ++attempt) {
-        wchar_t suffix[16] = {};
-        wsprintfW(suffix, L".~%lx.tmp", static_cast<unsigned long>(start + attempt));
-        temp = target + suffix;
+        wchar_t name[32] = {};
+        wsprintfW(name, L"~tolvex-%08lx.tmp", static_cast<unsigned long>(start + attempt));
+        temp = folder + name;
         const HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {

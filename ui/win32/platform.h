@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "u_main.h"
+#include "tolvex/ui/u_main.h"
 
 namespace tolvex::win32 {
 

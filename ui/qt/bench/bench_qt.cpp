@@ -6,6 +6,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "application.h"
 #include "localetext.h"
 #include "mainwindow.h"
 

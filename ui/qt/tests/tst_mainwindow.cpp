@@ -26,9 +26,13 @@
 #include <csignal>
 #include <memory>
 
+#include "application.h"
 #include "localetext.h"
 #include "mainwindow.h"
 #include "modalwatcher.h"
+#include "tolvex/ui/layout.h"
+#include "tolvex/ui/texts.h"
+#include "ui_mainwindow.h"
 #include "windowfont.h"
 
 using tolvex::qt::LocaleText;
@@ -38,10 +42,41 @@ using tolvex::qt::test::SeenBox;
 
 namespace {
 
-const QString kMissingLast = QStringLiteral("请输入3位数上期开奖号码");
-const QString kMissingPrevious = QStringLiteral("请输入3位数前期开奖号码");
-const QStringList kFocusOrder = {"edtcode2", "edtcode1", "memcode", "btnfilt",
-                                 "btncopy",  "btnclose", "edtdj",   "btnsave"};
+using tolvex::qt::OwnText;
+using tolvex::ui::ControlKind;
+using tolvex::ui::ControlPlace;
+using tolvex::ui::kControlPlaces;
+
+const QString kMissingLast = OwnText(tolvex::ui::texts::kMissingLast);
+const QString kMissingPrevious = OwnText(tolvex::ui::texts::kMissingPrevious);
+
+QStringList FocusOrder() {
+    QStringList order;
+    for (std::string_view name : tolvex::ui::kFocusOrder) {
+        order << OwnText(name);
+    }
+    return order;
+}
+const QStringList kFocusOrder = FocusOrder();
+
+QString ClassOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Label:
+            return QStringLiteral("QLabel");
+        case ControlKind::ResultBox:
+            return QStringLiteral("QPlainTextEdit");
+        case ControlKind::EntryBox:
+        case ControlKind::HiddenBox:
+            return QStringLiteral("QLineEdit");
+        case ControlKind::Button:
+            return QStringLiteral("QPushButton");
+    }
+    return {};
+}
+
+QRect RectOf(const ControlPlace& place) {
+    return {place.left, place.top, place.width, place.height};
+}
 
 // How many pixels of `image` have the colour `colour`.
 int CountPixels(const QImage& image, QColor colour) {
@@ -77,6 +112,7 @@ class TestMainWindow : public QObject {
 
     void controls_data();
     void controls();
+    void formMatchesLayout();
     void windowFrameAndLook();
     void fontAndScale();
     void focusOrder();
@@ -88,6 +124,8 @@ class TestMainWindow : public QObject {
     void clickEmptiesBox_data();
     void clickEmptiesBox();
     void changeRunsOncePerRealChange();
+    void pasteKeepsTheFirstLine_data();
+    void pasteKeepsTheFirstLine();
     void messageBoxKeys_data();
     void messageBoxKeys();
     void invalidEntries_data();
@@ -183,48 +221,23 @@ void TestMainWindow::AnswerSaveDialog(const QString& name, SeenDialog* dialog) {
 }
 
 void TestMainWindow::controls_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QRect>("geometry");
-
-    QTest::newRow("lbljushu") << "QLabel"
-                              << "缩水结果：" << QRect(16, 8, 137, 13);
-    QTest::newRow("memcode") << "QPlainTextEdit"
-                             << "" << QRect(16, 24, 249, 321);
-    QTest::newRow("Label1") << "QLabel"
-                            << "前期开奖：" << QRect(296, 168, 73, 13);
-    QTest::newRow("edtcode2") << "QLineEdit"
-                              << "" << QRect(288, 184, 73, 21);
-    QTest::newRow("Label5") << "QLabel"
-                            << "上期开奖：" << QRect(384, 168, 73, 13);
-    QTest::newRow("edtcode1") << "QLineEdit"
-                              << "" << QRect(384, 184, 73, 21);
-    QTest::newRow("Label2") << "QLabel"
-                            << "对奖" << QRect(336, 228, 33, 13);
-    QTest::newRow("edtdj") << "QLineEdit"
-                           << "" << QRect(384, 224, 41, 21);
-    QTest::newRow("btnfilt") << "QPushButton"
-                             << "过滤" << QRect(296, 264, 75, 25);
-    QTest::newRow("btnsave") << "QPushButton"
-                             << "保存" << QRect(392, 264, 75, 25);
-    QTest::newRow("btncopy") << "QPushButton"
-                             << "复制" << QRect(296, 304, 75, 25);
-    QTest::newRow("btnclose") << "QPushButton"
-                              << "退出" << QRect(392, 304, 75, 25);
-    QTest::newRow("edtcopy") << "QLineEdit"
-                             << "" << QRect(388, 16, 73, 21);
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < static_cast<int>(kControlPlaces.size()); ++i) {
+        QTest::newRow(kControlPlaces[i].name.data()) << i;
+    }
 }
 
 void TestMainWindow::controls() {
-    QFETCH(QString, kind);
-    QFETCH(QString, text);
-    QFETCH(QRect, geometry);
-    const QString name = QString::fromLatin1(QTest::currentDataTag());
+    QFETCH(int, index);
+    const ControlPlace& place = kControlPlaces[index];
+    const QString name = OwnText(place.name);
+    const QString text = OwnText(place.caption);
+    const QRect geometry = RectOf(place);
     auto* widget = window_->findChild<QWidget*>(name);
     QVERIFY(widget != nullptr);
-    QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), kind);
+    QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), ClassOf(place.kind));
     QCOMPARE(widget->geometry(), geometry);
-    QCOMPARE(widget->isVisible(), name != "edtcopy");
+    QCOMPARE(widget->isVisible(), place.kind != ControlKind::HiddenBox);
     if (auto* label = qobject_cast<QLabel*>(widget)) {
         QCOMPARE(label->text(), text);
         QCOMPARE(label->minimumSize(), geometry.size());
@@ -232,7 +245,7 @@ void TestMainWindow::controls() {
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
     } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
         QCOMPARE(button->text(), text);
-        QCOMPARE(button->isDefault(), name == "btnfilt");
+        QCOMPARE(button->isDefault(), place.name == tolvex::ui::kDefaultButton);
     } else if (auto* box = qobject_cast<QLineEdit*>(widget)) {
         QCOMPARE(box->text(), text);
         QVERIFY(!box->isReadOnly());
@@ -243,10 +256,36 @@ void TestMainWindow::controls() {
     QCOMPARE(widget->geometry(), geometry);
 }
 
+void TestMainWindow::formMatchesLayout() {
+    // The Designer form shows what the window builds: every control of the table, of its
+    // kind, caption, place and size, and the focus order.
+    QWidget bare;
+    Ui::frmmain form;
+    form.setupUi(&bare);
+    QCOMPARE(bare.size(), QSize(tolvex::ui::kOuterWidth, tolvex::ui::kOuterHeight));
+    for (const ControlPlace& place : kControlPlaces) {
+        auto* widget = bare.findChild<QWidget*>(OwnText(place.name));
+        QVERIFY2(widget != nullptr, place.name.data());
+        QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), ClassOf(place.kind));
+        QCOMPARE(widget->geometry(), RectOf(place));
+        const QVariant text = widget->property("text");
+        QCOMPARE(text.isValid() ? text.toString() : QString(), OwnText(place.caption));
+    }
+    QWidget* at = bare.findChild<QWidget*>(kFocusOrder.front());
+    for (const QString& name : kFocusOrder.mid(1)) {
+        at = at->nextInFocusChain();
+        while (at->focusPolicy() == Qt::NoFocus) {
+            at = at->nextInFocusChain();
+        }
+        QCOMPARE(at->objectName(), name);
+    }
+}
+
 void TestMainWindow::windowFrameAndLook() {
     QCOMPARE(window_->windowTitle(), QStringLiteral("Tolvex"));
     QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Tolvex"));
-    QCOMPARE(window_->frameGeometry().size(), QSize(507, 386));
+    QCOMPARE(window_->frameGeometry().size(),
+             QSize(tolvex::ui::kOuterWidth, tolvex::ui::kOuterHeight));
     const QPoint offset =
         window_->frameGeometry().center() - window_->screen()->geometry().center();
     QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1, "window not centred on the screen");
@@ -457,6 +496,66 @@ void TestMainWindow::clickEmptiesBox() {
         }
     }
     QCOMPARE(target->text(), emptied ? QString() : QStringLiteral("321"));
+}
+
+void TestMainWindow::pasteKeepsTheFirstLine_data() {
+    QTest::addColumn<QString>("before");  // the box's text, "|" for the cursor
+    QTest::addColumn<QString>("pasted");  // the clipboard
+    QTest::addColumn<QString>("after");   // the box's text after Ctrl+V
+    QTest::addColumn<QString>("marker");  // the hit marker after the paste
+
+    QTest::newRow("LF") << "|"
+                        << "002\n"
+                        << "002"
+                        << "中";
+    QTest::newRow("CR LF") << "|"
+                           << "001\r\n"
+                           << "001"
+                           << "X";
+    QTest::newRow("two cells") << "|"
+                               << "002\t\n003\n"
+                               << "002\t"
+                               << "";
+    QTest::newRow("at the cursor") << "0|2"
+                                   << "0\n9"
+                                   << "002"
+                                   << "中";
+    QTest::newRow("over a selection") << "[77]"
+                                      << "123\r\n"
+                                      << "123"
+                                      << "X";
+    QTest::newRow("no line break") << "|"
+                                   << " 002"
+                                   << " 002"
+                                   << "";
+}
+
+void TestMainWindow::pasteKeepsTheFirstLine() {
+    QFETCH(QString, before);
+    QFETCH(QString, pasted);
+    QFETCH(QString, after);
+    QFETCH(QString, marker);
+    Filter("456", "123");
+    QLineEdit* box = Box("edtcode1");
+    QString text = before;
+    const bool selected = text.startsWith(u'[');
+    text.remove(u'[').remove(u']');
+    const qsizetype cursor = text.indexOf(u'|');
+    text.remove(u'|');
+    box->setText(text);
+    box->setFocus();
+    if (selected) {
+        box->selectAll();
+    } else {
+        box->setCursorPosition(static_cast<int>(cursor));
+    }
+    Box("edtdj")->clear();
+    QSignalSpy changes(box, &QLineEdit::textChanged);
+    QGuiApplication::clipboard()->setText(pasted);
+    QTest::keySequence(box, QKeySequence::Paste);
+    QCOMPARE(box->text(), after);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(Box("edtdj")->text(), marker);
 }
 
 void TestMainWindow::changeRunsOncePerRealChange() {

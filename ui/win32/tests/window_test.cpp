@@ -620,7 +620,7 @@ TEST_F(WindowTest, KeyboardEntrySelectsAllButNeverInTheResultBox) {
     EXPECT_EQ(Selection(IDC_EDTCODE1), std::make_pair(DWORD{0}, DWORD{3}));
 
     // From the program: selects all. By the mouse: the caret goes where the click was.
-    window_->SetFocus(tolvex::ui::Control::edtdj);
+    window_->Controls().SetFocus(tolvex::ui::Control::edtdj);
     EXPECT_EQ(Selection(IDC_EDTDJ), std::make_pair(DWORD{0}, DWORD{1}));
     Focus(IDC_EDTCODE1);
     RECT client;
@@ -750,17 +750,17 @@ TEST_F(WindowTest, ChangeHandlerRunsOnRealChangesOnly) {
     // The same text again, set by the program or by the platform: no handler runs, so the
     // marker that was changed by hand stays.
     Put(IDC_EDTDJ, L"hand");
-    window_->SetText(tolvex::ui::Control::edtcode1, "002");
+    window_->Controls().SetText(tolvex::ui::Control::edtcode1, "002");
     Put(IDC_EDTCODE1, L"002");
     EXPECT_EQ(TextOf(IDC_EDTDJ), L"hand");
 
     // A real change set by the program runs it, before SetText returns.
-    window_->SetText(tolvex::ui::Control::edtcode1, "001");
+    window_->Controls().SetText(tolvex::ui::Control::edtcode1, "001");
     EXPECT_EQ(TextOf(IDC_EDTDJ), L"X");
-    window_->SetText(tolvex::ui::Control::edtcode1, "");
+    window_->Controls().SetText(tolvex::ui::Control::edtcode1, "");
     EXPECT_EQ(TextOf(IDC_EDTDJ), L"X") << "an entry too short gives no verdict";
     Put(IDC_MEMCODE, L"  ");
-    window_->SetText(tolvex::ui::Control::edtcode1, "0");
+    window_->Controls().SetText(tolvex::ui::Control::edtcode1, "0");
     EXPECT_EQ(TextOf(IDC_EDTDJ), L"") << "a blank result box empties the marker";
 }
 
@@ -839,10 +839,10 @@ TEST_F(WindowTest, TheWaitCursorShowsOverTheWindowWhileOn) {
     const HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
     const HWND box = Item(IDC_MEMCODE);
     const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
-    window_->SetWaitCursor(true);
+    window_->Desktop().SetWaitCursor(true);
     SendMessageW(box, WM_SETCURSOR, reinterpret_cast<WPARAM>(box), overClient);
     EXPECT_EQ(GetCursor(), wait);
-    window_->SetWaitCursor(false);
+    window_->Desktop().SetWaitCursor(false);
     SendMessageW(box, WM_SETCURSOR, reinterpret_cast<WPARAM>(box), overClient);
     EXPECT_NE(GetCursor(), wait);
 }
@@ -1068,7 +1068,7 @@ TEST_F(WindowTest, AShortWriteShowsTheWriteErrorAndKeepsTheEarlierFile) {
     const std::wstring file = folder.File(L"result.txt");
     WriteBytes(file, "earlier");
     diskRoom = 4;
-    window_->SetWriteBlock(&WriteToSmallDisk);
+    window_->Desktop().SetWriteBlock(&WriteToSmallDisk);
     Put(IDC_MEMCODE, L"000 002 003 ");
     // The third action would close a success box, should one open.
     const auto seen = WithModals([&] { SendMessageW(Item(IDC_BTNSAVE), BM_CLICK, 0, 0); },

@@ -1,4 +1,4 @@
-// u_main.h - the main window's logic (Tfrmmain), written once over a small toolkit interface.
+// tolvex/ui/u_main.h - the main window's logic (Tfrmmain), written once over a toolkit interface.
 #pragma once
 
 #include <cstddef>
@@ -57,6 +57,12 @@ struct SaveDialogSettings {
     std::string fileName;          ///< the name offered, empty
 };
 
+/// The file the user chose in the Save dialog, in the two forms it is needed in.
+struct SaveTarget {
+    std::string name;     ///< the full file name in the system code page, for messages
+    std::u16string path;  ///< the same name exactly as the platform's dialog gave it
+};
+
 /// What writing a file came to.
 enum class WriteStatus {
     Ok,            ///< every byte is in the file
@@ -90,12 +96,12 @@ class Desktop {
     /// capture first. `text` is final (the full-stop rule is already applied).
     virtual void ShowError(std::string_view text) = 0;
 
-    /// Runs the modal Save dialog; the chosen file's full name, or no value on cancel.
-    virtual std::optional<std::string> AskSaveFileName(const SaveDialogSettings& settings) = 0;
+    /// Runs the modal Save dialog; the chosen file, or no value on cancel.
+    virtual std::optional<SaveTarget> AskSaveFile(const SaveDialogSettings& settings) = 0;
 
-    /// Writes `bytes` as the whole content of the file `path`, creating it or replacing an
+    /// Writes `bytes` as the whole content of the file `target`, creating it or replacing an
     /// existing one only once every byte is written.
-    virtual WriteStatus WriteWholeFile(std::string_view path, std::string_view bytes) = 0;
+    virtual WriteStatus WriteWholeFile(const SaveTarget& target, std::string_view bytes) = 0;
 
     /// Reads the current user's shell folder with the value name `name` (e.g. "Desktop").
     virtual ShellFolderRead ReadShellFolder(std::string_view name) = 0;
@@ -136,6 +142,7 @@ class Tfrmmain {
     void btnsaveClick();
     void btncloseClick();
 
+  private:
     /// The path of the current user's shell folder `name`; empty when not recorded. Throws
     /// Error when the recorded value has the wrong type or cannot be read.
     std::string GetShellFolder(std::string_view name);
@@ -143,7 +150,6 @@ class Tfrmmain {
     /// Shows `message` in the error box by the full-stop rule.
     void ShowError(std::string_view message);
 
-  private:
     Controls& controls_;
     Desktop& desktop_;
 };
