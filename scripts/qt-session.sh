@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # qt-session.sh - drives the built tolvex window as a user would, on a virtual X display.
 # Types draws, presses Enter and Tab, clicks, reads the clipboard (xclip) and the saved file,
-# and prints one line per check; exits non-zero when a check fails.
+# and prints one line per check; exits non-zero when a check fails. Every wait polls for what
+# it waits for, with a time limit.
 # Usage: scripts/qt-session.sh [program] [screenshot.png]
 #   program     default build/release/ui/qt/tolvex
 #   screenshot  where to write a picture of the window after a filtering and a hit
@@ -12,15 +13,14 @@ shot=${2:-}
 [[ -x $program ]] || { echo "qt-session.sh: build $program first (scripts/run.sh)" >&2; exit 2; }
 
 source scripts/lib/virtual-display.sh
+start_virtual_display
 new_work_dir
 
-start_virtual_display 91
-
-mkdir -p "$work/home/Desktop"
-HOME=$work/home XDG_RUNTIME_DIR=$work "$program" >"$work/log" 2>&1 &
-pids+=($!)
-window=$(xdotool search --sync --onlyvisible --name '^Tolvex$' | head -1)
-sleep 0.5
+# The players' locale when this machine has it: Qt's own dialogs then speak Chinese.
+chinese=""
+if locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+    chinese=zh_CN.UTF-8
+fi
 
 failures=0
 check() {  # check <what> <expected> <actual>
@@ -32,7 +32,6 @@ check() {  # check <what> <expected> <actual>
     fi
 }
 clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
-focused_name() { xdotool getwindowfocus getwindowname 2>/dev/null || true; }
 # The window's outer rectangle as "x y width height", frame included.
 outer() {
     local x y w h l r t b
@@ -40,11 +39,35 @@ outer() {
     read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
     echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
 }
-# The client-area origin of the main window, for clicks at control positions.
-read -r cx cy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
-click_at() { xdotool mousemove $((cx + $1)) $((cy + $2)) click 1; sleep 0.2; }
-# The open box titled Tolvex, other than the main window; empty when there is none.
-open_box() { xdotool search --onlyvisible --name '^Tolvex$' | grep -v "^$window\$" | head -1 || true; }
+framed() { xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; }
+# How far the centre of window $1's frame is from the screen's centre, as "dx,dy".
+off_centre() {
+    local bx by bw bh
+    read -r bx by bw bh < <(outer "$1")
+    echo "$((bx + bw / 2 - 512)),$((by + bh / 2 - 384))"
+}
+centred() { [[ $(off_centre "$1") =~ ^-?[01],-?[01]$ ]]; }
+
+# Starts the program with HOME $1 and waits until its window is framed and has the focus;
+# sets `app` (the process) and `window`.
+start_program() {
+    mkdir -p "$1/Desktop" "$1/tmp"
+    mkdir -m 700 "$1/run"
+    HOME=$1 TMPDIR=$1/tmp XDG_RUNTIME_DIR=$1/run env ${chinese:+LC_ALL=$chinese} "$program" >"$1/log" 2>&1 &
+    app=$!
+    pids+=("$app")
+    wait_for 10 xdotool search --onlyvisible --pid "$app" --name '^Tolvex$' ||
+        { echo "qt-session.sh: the window did not open" >&2; cat "$1/log" >&2; exit 1; }
+    window=$(xdotool search --onlyvisible --pid "$app" --name '^Tolvex$' | head -1)
+    wait_for 5 framed "$window"
+    wait_for 5 has_focus "$window"
+}
+has_focus() { [[ $(xdotool getwindowfocus) == "$1" ]]; }
+# The program's open windows other than its main window (boxes and dialogs), newest last.
+others() { xdotool search --onlyvisible --pid "$app" 2>/dev/null | grep -vx "$window" || true; }
+open_box() { others | tail -1; }
+box_open() { [[ -n $(open_box) ]]; }
+no_box_open() { [[ -z $(open_box) ]]; }
 # Whether window $1 is a modal box of the main window.
 modal_of_main() {
     local state owner
@@ -52,36 +75,76 @@ modal_of_main() {
     owner=$(xprop -id "$1" WM_TRANSIENT_FOR 2>/dev/null | grep -o '0x[0-9a-f]*' || true)
     [[ $state == *_NET_WM_STATE_MODAL* && -n $owner ]] && ((owner == window)) && echo yes || echo no
 }
+# Whether window $1 asks its frame for minimise or maximise (Motif hints: functions 0x8, 0x10).
+asks_minimise() {
+    local functions
+    functions=$(xprop -id "$1" _MOTIF_WM_HINTS 2>/dev/null | awk -F'[=,]' '{print $3}')
+    [[ -n $functions ]] && (((functions & 0x18) == 0)) && echo no || echo yes
+}
+both_shown() { xwininfo -id "$1" | grep -q IsViewable && xwininfo -id "$window" | grep -q IsViewable; }
+window_title() { xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/.*= "\(.*\)"$/\1/p'; }
+# Checks the box that is open: centred once framed, modal, no minimise; closes it with $2.
+check_box() {  # check_box <what> <closing key>
+    local box
+    if ! wait_for 5 box_open; then
+        check "$1: a box opens" "yes" "no"
+        return
+    fi
+    box=$(open_box)
+    wait_for 5 framed "$box" || true
+    wait_for 2 centred "$box" || true
+    check "$1: box centred (to a pixel)" "yes" "$(centred "$box" && echo yes || echo "off by $(off_centre "$box")")"
+    check "$1: box modal over the window" "yes" "$(modal_of_main "$box")"
+    check "$1: box asks for no minimise or maximise" "no" "$(asks_minimise "$box")"
+    # A window manager that offers it anyway (openbox) hides the main window with the box.
+    xdotool windowminimize "$box"
+    check "$1: box and window come back when minimised" "yes" \
+        "$(wait_for 5 both_shown "$box" && echo yes || echo no)"
+    wait_for 5 has_focus "$box" || true
+    xdotool key "$2"
+    wait_for 5 no_box_open || check "$1: box closes with $2" "closed" "open"
+}
+clipboard_changed() { [[ $(clipboard) != "$1" ]]; }
 # Types a draw where the focus is and presses Enter: the check holds when no box opened and a
 # new result of 720 to 722 numbers is on the clipboard, which becomes `result`.
 filters_in_focused_box() {  # filters_in_focused_box <what> <draw>
     xdotool type --delay 20 "$2"
     xdotool key Return
-    sleep 0.3
+    wait_for 5 clipboard_changed "$result" || true
     local now
     now=$(clipboard)
     check "$1" "yes" \
         "$([[ -z $(open_box) && $now != "$result" && ${#now} -ge 2880 && ${#now} -le 2888 ]] && echo yes || echo no)"
-    [[ -n $(open_box) ]] && xdotool key Escape && sleep 0.3
+    if box_open; then xdotool key Escape; wait_for 5 no_box_open || true; fi
     result=$now
 }
 
+home=$work/home
+start_program "$home"
 read -r ox oy ow oh < <(outer "$window")
 check "outer size" "507x386" "${ow}x${oh}"
 check "centred" "$(((1024 - 507) / 2)),$(((768 - 386) / 2))" "$ox,$oy"
+# The client-area origin of the main window, for clicks at control positions.
+read -r cx cy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
+click_at() { xdotool mousemove $((cx + $1)) $((cy + $2)) click 1; }
 
+result=""
 xdotool type --delay 20 456
 xdotool key Tab
 xdotool type --delay 20 123
 xdotool key Return
-sleep 0.3
+wait_for 5 clipboard_changed "" || true
 result=$(clipboard)
 check "clipboard after Enter: 722 numbers" "2888" "${#result}"
 check "clipboard starts" "000 002 003 004 " "${result:0:16}"
 
 xdotool type --delay 20 000
-sleep 0.2
-[[ -n $shot ]] && import -window "$window" -frame "$shot" 2>/dev/null || true
+if [[ -n $shot ]]; then
+    # The picture once two in a row are the same: the marker and selection are drawn.
+    wait_for 5 bash -c 'import -window "$1" -frame "$2.a.png" && import -window "$1" -frame "$2" &&
+        cmp -s <(convert "$2.a.png" rgb:-) <(convert "$2" rgb:-)' _ "$window" "$shot" || true
+    rm -f "$shot.a.png"
+fi
 
 # Qt draws a box's text itself: X holds only its title (xprop), so which message a box shows
 # cannot be read from outside. Each message box is checked instead by the state it leaves: the
@@ -90,17 +153,7 @@ sleep 0.2
 
 # Enter with two digits in the last-draw box: the message box, closed with Enter.
 xdotool key BackSpace Return
-sleep 0.5
-box=$(open_box)
-if [[ -n $box ]]; then
-    read -r bx by bw bh < <(outer "$box")
-    dx=$((bx + bw / 2 - 512)) dy=$((by + bh / 2 - 384))
-    check "message box centred (to a pixel)" "yes" "$( ((dx * dx <= 1 && dy * dy <= 1)) && echo yes || echo "off by $dx,$dy")"
-    check "message box modal over the window" "yes" "$(modal_of_main "$box")"
-    xdotool key Return
-    sleep 0.3
-fi
-check "message box shown" "yes" "$([[ -n $box ]] && echo yes || echo no)"
+check_box "last-draw message" Return
 filters_in_focused_box "last-draw message: focus back in the last-draw box, 998 filters" 998
 
 # A click into the previous-draw box empties it; Enter then asks for the previous draw, and
@@ -109,29 +162,49 @@ click_at 320 194
 xdotool key Tab
 xdotool type --delay 20 111
 xdotool key Return
-sleep 0.5
-box=$(open_box)
-check "previous-draw message after the click emptied the box" "yes" "$([[ -n $box ]] && echo yes || echo no)"
-[[ -n $box ]] && xdotool key Escape && sleep 0.3
+check_box "previous-draw message after the click emptied the box" Escape
 check "clipboard unchanged by the failed filtering" "$result" "$(clipboard)"
 filters_in_focused_box "previous-draw message: focus back in the previous-draw box, 456 filters" 456
 
 # Save through the dialog: the save button (保存), typed name without extension.
 click_at 429 276
-sleep 0.8
+wait_for 5 box_open || true
+dialog=$(open_box)
+if [[ -n $chinese ]]; then
+    check "the Save dialog speaks the desktop's language" "另存为" "$(window_title "$dialog" | cut -d' ' -f1)"
+fi
+wait_for 5 has_focus "$dialog" || true
 xdotool type --delay 20 saved
 xdotool key Return
-sleep 0.8
-xdotool key Return  # the success box
-sleep 0.3
-saved=$work/home/Desktop/saved.txt
+wait_for 5 bash -c '[[ $(xdotool search --onlyvisible --pid "$1" | grep -vx "$2" | tail -1) != "$3" ]]' \
+    _ "$app" "$window" "$dialog" || true
+check_box "success message after the Save dialog" Return
+saved=$home/Desktop/saved.txt
 check "saved file on the desktop" "yes" "$([[ -f $saved ]] && echo yes || echo no)"
 [[ -f $saved ]] && check "saved file holds the result" "$result" "$(cat "$saved")"
 
-# The exit button ends the program.
+# The exit button ends the program, and it leaves nothing behind.
 click_at 429 316
-sleep 0.5
-check "exit button closes the window" "" "$(xdotool search --onlyvisible --name '^Tolvex$' || true)"
+wait_for 5 bash -c '! kill -0 "$1" 2>/dev/null' _ "$app" || true
+check "exit button ends the program" "ended" "$(kill -0 "$app" 2>/dev/null && echo running || echo ended)"
+check "nothing left in the temporary folder or the configuration" "" \
+    "$(ls -A "$home/tmp"; ls -A "$home/.config" 2>/dev/null || true)"
+
+# Ended by a signal with the Save dialog open (SIGHUP as at log-out): it quits as from the
+# exit button, and leaves nothing behind either.
+for signal in TERM INT HUP; do
+    home=$work/home-$signal
+    start_program "$home"
+    click_at 429 276
+    wait_for 5 box_open || true
+    kill -"$signal" "$app"
+    wait_for 5 bash -c '! kill -0 "$1" 2>/dev/null' _ "$app" || true
+    status=0
+    wait "$app" 2>/dev/null || status=$?
+    check "SIG$signal ends the program normally" "0" "$status"
+    check "SIG$signal leaves nothing behind" "" \
+        "$(ls -A "$home/tmp"; ls -A "$home/.config" 2>/dev/null || true)"
+done
 
 if ((failures)); then
     echo "qt-session.sh: $failures check(s) failed"

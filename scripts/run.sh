@@ -19,12 +19,17 @@ fi
 shot=${TOLVEX_SCREENSHOT:-build/release/tolvex-window.png}
 source scripts/lib/virtual-display.sh
 
-start_virtual_display 90
-export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+start_virtual_display
+if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
+    new_work_dir
+    export XDG_RUNTIME_DIR=$work
+fi
 "$program" &
 pids+=($!)
-xdotool search --sync --onlyvisible --name '^Tolvex$' >/dev/null
-sleep 0.5  # let the window manager frame and place it
+# Framed and placed once the window manager has set its frame extents.
+wait_for 10 bash -c "xdotool search --onlyvisible --name '^Tolvex\$' |
+    xargs -r -I{} xprop -id {} _NET_FRAME_EXTENTS | grep -q '='" ||
+    { echo "run.sh: the window did not open" >&2; exit 1; }
 import -window root "$shot"
 echo "run.sh: tolvex runs on the virtual display $DISPLAY (Xvfb with openbox)."
 [[ $shot == /* ]] || shot=$PWD/$shot

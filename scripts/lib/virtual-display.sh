@@ -1,6 +1,6 @@
 # virtual-display.sh - sourced: a virtual X display for scripts that drive the window.
 # Processes the script starts go into `pids`; they are ended, last first, when it exits, and
-# the scratch folder of new_work_dir is removed after them.
+# the scratch folders of new_work_dir are removed after them.
 
 pids=()
 work_dirs=()
@@ -21,20 +21,35 @@ new_work_dir() {
     work_dirs+=("$work")
 }
 
-# Starts Xvfb with openbox on the first free display from $1 on and sets DISPLAY.
+# wait_for <seconds> <command...>: runs the command every 20 ms until it succeeds; fails when
+# it has not within the time given.
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.02
+    done
+}
+
+# Starts Xvfb on a display number it picks itself (-displayfd, so that two runs never take the
+# same one) with the openbox window manager, and sets DISPLAY.
 start_virtual_display() {
-    local number=${1:-90}
-    while [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]]; do
-        number=$((number + 1))
-    done
-    export DISPLAY=:$number
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+    local fifo number
+    new_work_dir
+    fifo=$work/displayfd
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     pids+=($!)
-    for _ in $(seq 50); do
-        xdpyinfo >/dev/null 2>&1 && break
-        sleep 0.1
-    done
+    read -r -t 10 number <"$fifo" || { echo "virtual-display.sh: Xvfb did not start" >&2; return 1; }
+    export DISPLAY=:$number
+    wait_for 10 xdpyinfo || { echo "virtual-display.sh: display $DISPLAY does not answer" >&2; return 1; }
     openbox >/dev/null 2>&1 &
     pids+=($!)
-    sleep 0.5
+    wait_for 10 window_manager_running || { echo "virtual-display.sh: openbox did not start" >&2; return 1; }
+}
+
+# Whether a window manager has taken the screen: it names its window on the root window.
+window_manager_running() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWindow>
 #include <utility>
 
@@ -21,9 +22,11 @@ namespace tolvex::qt {
 namespace {
 
 // A message box that opens centred on the screen rather than over its owner, in a dialog frame
-// with a close button only. The window manager reports its frame only after the box is shown,
-// and may report it in steps; the box is centred again whenever the frame it was centred for
-// changes, and left where the user puts it otherwise.
+// that asks for a close button only. The window manager reports its frame only after the box
+// is shown, and may report it in steps; the box is centred again whenever the frame it was
+// centred for changes, and left where the user puts it otherwise. Window managers that offer
+// to minimise it all the same take its owner along; both come back at once, as the program is
+// waiting on the box.
 class CentredMessageBox : public QMessageBox {
   public:
     CentredMessageBox(Icon icon, const QString& text, StandardButtons buttons, QWidget* owner)
@@ -62,6 +65,21 @@ class CentredMessageBox : public QMessageBox {
                 break;
         }
         return handled;
+    }
+
+    void changeEvent(QEvent* event) override {
+        QMessageBox::changeEvent(event);
+        if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+            QTimer::singleShot(0, this, [this] {
+                if (QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+                    owner != nullptr && owner->isMinimized()) {
+                    owner->showNormal();
+                }
+                showNormal();
+                raise();
+                activateWindow();
+            });
+        }
     }
 
   private:

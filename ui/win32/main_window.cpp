@@ -133,6 +133,10 @@ bool IsButton(int id) {
 
 }  // namespace
 
+int MainWindow::ControlId(std::string_view name) {
+    return IdOf(name);
+}
+
 MainWindow::MainWindow() : form_(*this, desktop_) {}
 
 MainWindow::~MainWindow() {

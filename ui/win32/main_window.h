@@ -32,6 +32,9 @@ class MainWindow : public BaseWindow<MainWindow>, private ui::Controls {
     /// The handle of a control, by its ID.
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
 
+    /// The ID (resource.h) of the control called `name` in the layout table.
+    static int ControlId(std::string_view name);
+
     /// Layout scale: 1 at 96 pixels per inch, otherwise the font's text height at the screen's
     /// setting against its text height at 96.
     double Scale() const { return scale_; }

@@ -6,25 +6,11 @@
 namespace tolvex::win32 {
 
 UINT LogicCodePageFor(UINT ansi) {
-    if (ansi == CP_UTF8) {
-        return CP_UTF8;
-    }
+    // A text the code page lacks comes back changed: as its default character, or as the
+    // nearest character it has.
     for (const std::string_view own : ui::texts::OwnTexts()) {
         const std::wstring wide = ToWide(own, CP_UTF8);
-        if (wide.empty()) {
-            continue;
-        }
-        BOOL lossy = FALSE;
-        const int size = static_cast<int>(wide.size());
-        const int length = WideCharToMultiByte(ansi, WC_NO_BEST_FIT_CHARS, wide.data(), size,
-                                               nullptr, 0, nullptr, &lossy);
-        if (length <= 0 || lossy) {
-            return CP_UTF8;
-        }
-        std::string bytes(static_cast<std::size_t>(length), '\0');
-        WideCharToMultiByte(ansi, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), length,
-                            nullptr, nullptr);
-        if (ToWide(bytes, ansi) != wide) {
+        if (ToWide(FromWide(wide, ansi), ansi) != wide) {
             return CP_UTF8;
         }
     }

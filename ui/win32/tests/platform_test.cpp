@@ -15,6 +15,7 @@ namespace {
 using tolvex::ui::ShellFolderRead;
 using tolvex::ui::WriteStatus;
 using tolvex::win32::FromWide;
+using tolvex::win32::LogicCodePageFor;
 using tolvex::win32::ReadRegistryFolder;
 using tolvex::win32::ToWide;
 using tolvex::win32::WideOffsetOfByte;
@@ -268,6 +269,39 @@ TEST(Win32FileWrite, WritesIntoFoldersNearAndBeyondTheShortPathLimit) {
     std::sort(made.begin(), made.end());
     for (auto path = made.rbegin(); path != made.rend(); ++path) {
         EXPECT_TRUE(RemoveDirectoryW(path->c_str())) << "left in " << path->size();
+    }
+}
+
+TEST(Win32FileWrite, NamesUpToTheFileSystemsLimitAreWritten) {
+    // 255 characters is the limit of a name; where names are stored as UTF-8 (Wine on Linux),
+    // 255 bytes, which 85 Chinese characters of three bytes reach.
+    TempFolder folder;
+    const std::vector<std::wstring> names = {
+        std::wstring(241, L'a') + L".txt", std::wstring(251, L'b') + L".txt",
+        std::wstring(80, L'结') + L".txt", std::wstring(83, L'果') + L".txt"};
+    for (const std::wstring& name : names) {
+        const std::wstring path = folder.File(name);
+        EXPECT_EQ(WriteFileReplacing(path, "000 "), WriteStatus::Ok) << name.size();
+        EXPECT_EQ(WriteFileReplacing(path, "002 "), WriteStatus::Ok) << name.size();
+        EXPECT_EQ(ReadBytes(path), "002 ") << name.size();
+    }
+    EXPECT_EQ(folder.Count(), static_cast<int>(names.size())) << "no temporary file is left";
+}
+
+TEST(Win32Text, TheLogicSpeaksTheAnsiCodePageOnlyWhenItHoldsTheProgramsTexts) {
+    struct Case {
+        UINT ansi;
+        UINT logic;
+    };
+    const Case cases[] = {
+        {936, 936},       // Chinese (GBK)
+        {1252, CP_UTF8},  // Western European: no Chinese at all
+        {932, CP_UTF8},   // Japanese: lacks simplified characters such as 缩
+        {950, CP_UTF8},   // Traditional Chinese (Big5): likewise
+        {CP_UTF8, CP_UTF8},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LogicCodePageFor(c.ansi), c.logic) << c.ansi;
     }
 }
 

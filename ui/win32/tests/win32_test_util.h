@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
 
 namespace tolvex::win32::testing {
@@ -10,15 +11,23 @@ namespace tolvex::win32::testing {
 /// A fresh empty folder under the temporary folder, removed with its files on destruction.
 class TempFolder {
   public:
+    /// Throws std::runtime_error when no folder can be made (the test then fails).
     TempFolder() {
         wchar_t base[MAX_PATH + 1] = {};
-        GetTempPathW(MAX_PATH, base);
-        for (unsigned n = GetTickCount() % 100000;; ++n) {
+        if (GetTempPathW(MAX_PATH, base) == 0) {
+            throw std::runtime_error("no temporary folder");
+        }
+        const unsigned start = GetTickCount() % 100000;
+        for (unsigned n = start; n < start + 100; ++n) {
             path_ = std::wstring(base) + L"tolvex-test-" + std::to_wstring(n);
             if (CreateDirectoryW(path_.c_str(), nullptr)) {
+                return;
+            }
+            if (GetLastError() != ERROR_ALREADY_EXISTS) {
                 break;
             }
         }
+        throw std::runtime_error("cannot create a temporary folder");
     }
     ~TempFolder() {
         WIN32_FIND_DATAW found;
