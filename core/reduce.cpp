@@ -91,8 +91,8 @@ ReductionResult ReduceNumbers(const DrawDigits& previous, const DrawDigits& last
             if (t == zeroT) {
                 continue;
             }
-            const std::uint64_t add = kHundredsAdd[static_cast<std::size_t>(h)] +
-                                      kTensAdd[static_cast<std::size_t>(t)];
+            const std::uint64_t add =
+                kHundredsAdd[static_cast<std::size_t>(h)] + kTensAdd[static_cast<std::size_t>(t)];
             for (std::size_t w = 0; w < kRowWords; ++w) {
                 const std::uint64_t word = templateWords[w] + add;
                 std::memcpy(out + w * 8, &word, sizeof word);
