@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # setup.sh - installs the Debian packages a build needs, only those that are missing.
-# Usage: scripts/setup.sh [base] [qt] [win] [fuzz] [bench]   (no argument: base qt win fuzz)
+# Usage: scripts/setup.sh [base] [qt] [win] [fuzz] [bench] [package]
+#        (no argument: base qt win fuzz package)
 set -euo pipefail
 
 declare -A groups=(
@@ -9,10 +10,11 @@ declare -A groups=(
     [win]="g++-mingw-w64-x86-64 wine64 wine locales xvfb xauth"
     [fuzz]="clang-14 libclang-rt-14-dev"
     [bench]="hyperfine time"
+    [package]="dpkg-dev lintian desktop-file-utils appstream mandoc man-db librsvg2-bin icoutils"
 )
 
 wanted=()
-for group in "${@:-base qt win fuzz}"; do
+for group in "${@:-base qt win fuzz package}"; do
     for g in $group; do
         [[ -n "${groups[$g]:-}" ]] || { echo "setup.sh: unknown group '$g'" >&2; exit 2; }
         read -r -a pkgs <<<"${groups[$g]}"

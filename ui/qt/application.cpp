@@ -2,6 +2,7 @@
 #include "application.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QSettings>
@@ -54,6 +55,14 @@ void QuitOnSignals() {
 
 }  // namespace
 
+QIcon AppIcon() {
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
 void KeepNoSettings() {
     // Below a file nothing can be created, by any user; a read finds nothing there either.
 #ifdef _WIN32
@@ -87,6 +96,10 @@ void SetUpApplication() {
 #endif
     QApplication::setApplicationName(AppTitle());
     QApplication::setApplicationDisplayName(AppTitle());
+    // The desktop entry's name, so that window managers, task bars and Wayland compositors
+    // match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TOLVEX_APP_ID));
+    QApplication::setWindowIcon(AppIcon());
     const QScreen* screen = QGuiApplication::primaryScreen();
     QApplication::setFont(WindowFont(screen != nullptr ? screen->logicalDotsPerInchY() : 96.0));
 }

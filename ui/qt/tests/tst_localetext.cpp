@@ -1,6 +1,7 @@
 // tst_localetext.cpp - the locale's encoding at the window's boundary, and byte offsets in it.
 #include <QtTest>
 
+#include "application.h"
 #include "localetext.h"
 
 using tolvex::qt::CharSpan;
@@ -16,6 +17,7 @@ class TestLocaleText : public QObject {
     void roundTrip();
     void bytesToChars_data();
     void bytesToChars();
+    void qtDialogsSpeakTheLocale();
 };
 
 void TestLocaleText::encodingChoice_data() {
@@ -109,6 +111,17 @@ void TestLocaleText::bytesToChars() {
                                                            static_cast<std::size_t>(length), crlf);
     QVERIFY(span.first >= 0 && span.count >= 0 && span.first + span.count <= text.size());
     QCOMPARE(text.mid(span.first, span.count), selected);
+}
+
+void TestLocaleText::qtDialogsSpeakTheLocale() {
+    // Qt's own buttons and dialogs, as the Save dialog and the error box show them.
+    const auto ok = [] { return QCoreApplication::translate("QPlatformTheme", "OK"); };
+    const auto saveAs = [] { return QCoreApplication::translate("QFileDialog", "Save As"); };
+    QVERIFY(!tolvex::qt::LoadQtTranslations(QLocale(QLocale::Zulu, QLocale::SouthAfrica)));
+    QCOMPARE(ok(), QStringLiteral("OK"));
+    QVERIFY(tolvex::qt::LoadQtTranslations(QLocale(QLocale::Chinese, QLocale::China)));
+    QCOMPARE(ok(), QStringLiteral("确定"));
+    QCOMPARE(saveAs(), QStringLiteral("另存为"));
 }
 
 QTEST_GUILESS_MAIN(TestLocaleText)

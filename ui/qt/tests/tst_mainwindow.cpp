@@ -284,6 +284,9 @@ void TestMainWindow::formMatchesLayout() {
 void TestMainWindow::windowFrameAndLook() {
     QCOMPARE(window_->windowTitle(), QStringLiteral("Tolvex"));
     QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Tolvex"));
+    // Window managers match the window to its desktop entry, and show its icon.
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral(TOLVEX_APP_ID));
+    QCOMPARE(window_->windowIcon().availableSizes().size(), 8);
     QCOMPARE(window_->frameGeometry().size(),
              QSize(tolvex::ui::kOuterWidth, tolvex::ui::kOuterHeight));
     const QPoint offset =
