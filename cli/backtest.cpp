@@ -105,6 +105,15 @@ bool History::Add(int number, std::uint64_t line, std::string_view label) {
 
 void History::Reverse() {
     std::reverse(entries_.begin(), entries_.end());
+    // The draws of one line (midday, then evening) keep their order.
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        auto end = it + 1;
+        while (end != entries_.end() && end->line == it->line) {
+            ++end;
+        }
+        std::reverse(it, end);
+        it = end;
+    }
 }
 
 }  // namespace tolvex::cli

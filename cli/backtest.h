@@ -87,7 +87,7 @@ class History {
         return std::string_view(labels_).substr(static_cast<std::size_t>(entries_[i].label_begin),
                                                 entries_[i].label_size);
     }
-    /// Turns a newest-first history into time order.
+    /// Turns a newest-first history into time order; draws of one line keep their order.
     void Reverse();
 
   private:

@@ -98,7 +98,7 @@ run_cli(NAME backtest-csv ARGS backtest --format csv ${hand} RC 0 OUT_FILE ${DAT
         ERR_MATCH "draws read +11, tested 9.*hit rate +55.56% \\(5 hits\\).*chance rate +72.16% \\(6.494")
 set(csv_rows "${LAST_OUT}")
 run_cli(NAME backtest-text ARGS backtest ${hand} RC 0
-        OUT_MATCH "\n +7 +000 +111 +123 +720 +${HIT}\n.*\n +14 +2024011 +246 +111 +468 +722 +${HIT}\n\n.*hit rate +55.56%.*chance rate +72.16%.*longest runs +3 hits, 2 misses")
+        OUT_MATCH "\n +7 +Mon, Jan 5, 2026 Region 9 Evening draw  +000 +111 +123 +720 +${HIT}\n.*\n +14 +Wed, Jan 14, 2026 Region 9 Evening draw +246 +111 +468 +722 +${HIT}\n\n.*hit rate +55.56%.*chance rate +72.16%.*longest runs +3 hits, 2 misses")
 run_cli(NAME backtest-json ARGS backtest --format=json - STDIN ${hand} RC 0)
 set(json "${LAST_OUT}")
 expect_json(backtest-json "${json}" tested 9)
