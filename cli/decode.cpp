@@ -251,8 +251,7 @@ bool GbDecoder::Decode(std::string_view in, std::string& out) {
         return false;
     }
     out.resize(static_cast<std::size_t>(bytes));
-    WideCharToMultiByte(CP_UTF8, 0, impl_->wide.data(), wide, out.data(), bytes, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, impl_->wide.data(), wide, out.data(), bytes, nullptr, nullptr);
     return true;
 }
 

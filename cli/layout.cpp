@@ -19,16 +19,24 @@ constexpr bool IsDigit(char c) {
 }
 
 bool AllDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), IsDigit);
+    for (const char c : s) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    return !s.empty();
 }
 
 // Byte length of the blank at line[i] (space, tab unless it delimits, U+00A0, U+3000), or 0.
-std::size_t BlankAt(std::string_view line, std::size_t i, bool tab) {
+inline std::size_t BlankAt(std::string_view line, std::size_t i, bool tab) {
     const char c = line[i];
     if (c == ' ' || (tab && c == '\t')) {
         return 1;
     }
-    if (c == '\xC2' && line.substr(i, 2) == kNoBreakSpace) {
+    if (static_cast<unsigned char>(c) < 0x80) {
+        return 0;
+    }
+    if (c == '\xC2' && i + 1 < line.size() && line[i + 1] == '\xA0') {
         return 2;
     }
     if (c == '\xE3' && line.substr(i, 3) == kIdeographicSpace) {
@@ -275,8 +283,8 @@ std::size_t JoinedDigits(std::string_view s, int* value) {
 }
 
 std::optional<std::string_view> StripIssue(std::string_view s) {
-    constexpr std::string_view kDi = "\xE7\xAC\xAC";   // 第
-    constexpr std::string_view kQi = "\xE6\x9C\x9F";   // 期
+    constexpr std::string_view kDi = "\xE7\xAC\xAC";  // 第
+    constexpr std::string_view kQi = "\xE6\x9C\x9F";  // 期
     const bool di = StartsWith(s, kDi), qi = EndsWith(s, kQi);
     if (!di && !qi) {
         return std::nullopt;
@@ -289,10 +297,10 @@ std::optional<std::string_view> StripIssue(std::string_view s) {
 }
 
 bool IsAmount(std::string_view s) {
-    static constexpr std::string_view kPrefixes[] = {"$", "\xC2\xA5", "\xEF\xBF\xA5", "\xE2\x82\xAC",
-                                                     "RMB", "US$"};
-    static constexpr std::string_view kSuffixes[] = {"\xE5\x85\x83", "\xE4\xB8\x87",
-                                                     "\xE4\xBA\xBF", " USD", " CNY"};
+    static constexpr std::string_view kPrefixes[] = {
+        "$", "\xC2\xA5", "\xEF\xBF\xA5", "\xE2\x82\xAC", "RMB", "US$"};
+    static constexpr std::string_view kSuffixes[] = {"\xE5\x85\x83", "\xE4\xB8\x87", "\xE4\xBA\xBF",
+                                                     " USD", " CNY"};
     bool currency = false;
     for (const auto p : kPrefixes) {
         if (StartsWith(s, p)) {
@@ -373,11 +381,11 @@ struct Split {
 };
 
 struct Column {
-    std::array<std::size_t, 11> kinds{};  // per FieldKind, over the lines that fit
-    std::size_t draws = 0;                // Draw or Joined
-    std::size_t fours = 0;                // Four or JoinedFour, not years
-    bool consecutive = false;             // three-digit values that count up or down by one
-    bool years = true;                    // every Four a year
+    std::array<std::size_t, 11> kinds{};       // per FieldKind, over the lines that fit
+    std::size_t draws = 0;                     // Draw or Joined
+    std::size_t fours = 0;                     // Four or JoinedFour, not years
+    bool consecutive = false;                  // three-digit values that count up or down by one
+    bool years = true;                         // every Four a year
     std::optional<std::string_view> constant;  // the same text on every line
     std::string name;
     bool triple_name = false;  // the header's name covers this column and the next two
@@ -646,8 +654,8 @@ class Detector {
                     const int n = (v[0] - '0') * 100 + (v[1] - '0') * 10 + (v[2] - '0');
                     if (last[c]) {
                         const int d = n - *last[c];
-                        stepping[c] = stepping[c] && (d == 1 || d == -1) &&
-                                      (step[c] == 0 || step[c] == d);
+                        stepping[c] =
+                            stepping[c] && (d == 1 || d == -1) && (step[c] == 0 || step[c] == d);
                         step[c] = d;
                     }
                     last[c] = n;
@@ -897,8 +905,8 @@ class Detector {
             }
             for (const auto& other : draws) {
                 if (c < other.column + other.width && other.column < c + width) {
-                    message = "--column: " + DescribeColumn(d) + " overlaps " +
-                              DescribeColumn(other);
+                    message =
+                        "--column: " + DescribeColumn(d) + " overlaps " + DescribeColumn(other);
                     return false;
                 }
             }
@@ -1006,8 +1014,8 @@ void SplitFields(std::string_view line, Delimiter delimiter, std::vector<Field>&
         const std::size_t begin = SkipBlanks(line, 0, true);
         const std::size_t end = TrimBack(line, begin, line.size(), true);
         if (end > begin) {
-            fields.push_back({static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end),
-                              false, false});
+            fields.push_back(
+                {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end), false, false});
         }
         return;
     }
@@ -1019,11 +1027,16 @@ void SplitFields(std::string_view line, Delimiter delimiter, std::vector<Field>&
                 return;
             }
             const std::size_t begin = i;
-            while (i < size && BlankAt(line, i, true) == 0) {
+            while (i < size) {
+                const char c = line[i];
+                if (c == ' ' || c == '\t' ||
+                    (static_cast<unsigned char>(c) >= 0x80 && BlankAt(line, i, true) != 0)) {
+                    break;
+                }
                 ++i;
             }
-            fields.push_back({static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(i),
-                              false, false});
+            fields.push_back(
+                {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(i), false, false});
         }
     }
     const std::string_view d = DelimiterText(delimiter);
@@ -1140,17 +1153,21 @@ std::optional<int> FieldDraw(std::string_view v) {
 }
 
 std::optional<std::uint64_t> IssueKey(std::string_view v) {
-    if (const auto inner = StripIssue(v)) {
+    if (v.size() < 3 || v.size() > 18 || !IsDigit(v[0]) || !IsDigit(v.back())) {
+        const auto inner = StripIssue(v);
+        if (!inner) {
+            return std::nullopt;
+        }
         v = *inner;
-    }
-    if (!AllDigits(v) || v.size() < 3 || v.size() > 18) {
-        return std::nullopt;
     }
     std::uint64_t key = 0;
     for (const char c : v) {
+        if (!IsDigit(c)) {
+            return std::nullopt;
+        }
         key = key * 10 + static_cast<std::uint64_t>(c - '0');
     }
-    return key;
+    return v.size() >= 3 && v.size() <= 18 ? std::optional(key) : std::nullopt;
 }
 
 std::optional<std::uint64_t> DateKey(std::string_view s) {
@@ -1296,10 +1313,9 @@ bool IsOtherName(std::string_view name) {
 
 Detection DetectLayout(std::span<const SampleLine> data, const SampleLine* comment_above,
                        const DetectOptions& options) {
-    static constexpr Delimiter kOrder[] = {Delimiter::Tab,  Delimiter::FullwidthComma,
-                                           Delimiter::Comma, Delimiter::Semicolon,
-                                           Delimiter::Pipe, Delimiter::Blanks,
-                                           Delimiter::None};
+    static constexpr Delimiter kOrder[] = {
+        Delimiter::Tab,  Delimiter::FullwidthComma, Delimiter::Comma, Delimiter::Semicolon,
+        Delimiter::Pipe, Delimiter::Blanks,         Delimiter::None};
     Detection result;
     if (data.empty()) {
         result.layout = Layout{};

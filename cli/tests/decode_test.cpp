@@ -27,9 +27,13 @@ TEST(Utf16Source, BothByteOrdersAndSurrogates) {
     EXPECT_EQ(ReadUtf16(std::string("\x2D\x4E\x31\x00\x3C\xD8\xB2\xDF", 8), false),
               "\xE4\xB8\xAD"
               "1\xF0\x9F\x8E\xB2");
-    EXPECT_EQ(ReadUtf16(std::string("\x4E\x2D\x00\x31", 4), true), "\xE4\xB8\xAD" "1");
+    EXPECT_EQ(ReadUtf16(std::string("\x4E\x2D\x00\x31", 4), true),
+              "\xE4\xB8\xAD"
+              "1");
     // a lone surrogate and an odd byte at the end
-    EXPECT_EQ(ReadUtf16(std::string("\x3C\xD8\x31\x00\x31", 5), false), "\xEF\xBF\xBD" "1");
+    EXPECT_EQ(ReadUtf16(std::string("\x3C\xD8\x31\x00\x31", 5), false),
+              "\xEF\xBF\xBD"
+              "1");
     EXPECT_EQ(ReadUtf16(std::string("\xB2\xDF", 2), false), "\xEF\xBF\xBD");
 }
 
@@ -42,14 +46,23 @@ TEST(GbDecoder, ConvertsAndRefuses) {
     EXPECT_TRUE(gb.Decode("\x81\x30\x81\x30", out));  // a four-byte GB18030 sequence: U+0080
     EXPECT_EQ(out, "\xC2\x80");
     EXPECT_FALSE(gb.Decode("\xD6", out));  // cut short
-    EXPECT_FALSE(gb.Decode("\x80" "1", out));
+    EXPECT_FALSE(
+        gb.Decode("\x80"
+                  "1",
+                  out));
     EXPECT_TRUE(gb.Decode("", out));
     EXPECT_EQ(out, "");
 }
 
 TEST(Encoding, MarksGuessesAndNames) {
-    EXPECT_EQ(FindByteOrderMark("\xEF\xBB\xBF" "1")->encoding, Encoding::Utf8);
-    EXPECT_EQ(FindByteOrderMark("\xFF\xFE" "1")->size, 2u);
+    EXPECT_EQ(FindByteOrderMark("\xEF\xBB\xBF"
+                                "1")
+                  ->encoding,
+              Encoding::Utf8);
+    EXPECT_EQ(FindByteOrderMark("\xFF\xFE"
+                                "1")
+                  ->size,
+              2u);
     EXPECT_EQ(FindByteOrderMark("\xFE\xFF")->encoding, Encoding::Utf16Be);
     EXPECT_FALSE(FindByteOrderMark("\xEF\xBB").has_value());
     EXPECT_EQ(GuessUtf16(std::string("1\0002\0003\000", 6)), Encoding::Utf16Le);

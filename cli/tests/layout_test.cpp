@@ -35,8 +35,15 @@ TEST(SplitFields, EachDelimiter) {
         {"a\"b\",357", Delimiter::Comma, {"a\"b\"", "357"}},
         {"2024001;357", Delimiter::Semicolon, {"2024001", "357"}},
         {"| 2024001 | 357 |", Delimiter::Pipe, {"", "2024001", "357"}},
-        {"2024001\xEF\xBC\x8C" "357", Delimiter::FullwidthComma, {"2024001", "357"}},
-        {" 2024001 \t 3\xC2\xA0" "5\xE3\x80\x80" "7 ", Delimiter::Blanks, {"2024001", "3", "5", "7"}},
+        {"2024001\xEF\xBC\x8C"
+         "357",
+         Delimiter::FullwidthComma,
+         {"2024001", "357"}},
+        {" 2024001 \t 3\xC2\xA0"
+         "5\xE3\x80\x80"
+         "7 ",
+         Delimiter::Blanks,
+         {"2024001", "3", "5", "7"}},
         {"  357 \t", Delimiter::None, {"357"}},
         {"", Delimiter::Blanks, {}},
     };
