@@ -508,6 +508,11 @@ std::string DescribeReading(const HistoryInfo& info) {
     }
     out += "\nline ends    " + LineEndNames(info.line_ends) + "\n";
     out += "delimiter    " + std::string(DelimiterName(layout.delimiter));
+    if (layout.delimiter == Delimiter::Blanks &&
+        (layout.no_break_spaces || layout.ideographic_spaces)) {
+        out += layout.ideographic_spaces ? " (ideographic spaces" : " (no-break spaces";
+        out += layout.ideographic_spaces && layout.no_break_spaces ? ", no-break spaces)" : ")";
+    }
     if (!layout.exact) {
         out += " (the first column takes any further fields)";
     }

@@ -223,6 +223,8 @@ std::size_t DisplayWidth(std::string_view text) {
 #ifdef _WIN32
 
 struct GbDecoder::Impl {
+    // GB18030 where Windows has it; GBK (code page 936) where it does not, as under Wine.
+    UINT code_page = IsValidCodePage(54936) ? 54936 : IsValidCodePage(936) ? 936 : 0;
     std::wstring wide;
 };
 
@@ -230,7 +232,11 @@ GbDecoder::GbDecoder() : impl_(std::make_unique<Impl>()) {}
 GbDecoder::~GbDecoder() = default;
 
 bool GbDecoder::ok() const {
-    return IsValidCodePage(54936) != 0;
+    return impl_->code_page != 0;
+}
+
+bool GbDecoder::four_byte() const {
+    return impl_->code_page == 54936;
 }
 
 bool GbDecoder::Decode(std::string_view in, std::string& out) {
@@ -239,12 +245,13 @@ bool GbDecoder::Decode(std::string_view in, std::string& out) {
         return true;
     }
     const int size = static_cast<int>(in.size());
-    const int wide = MultiByteToWideChar(54936, MB_ERR_INVALID_CHARS, in.data(), size, nullptr, 0);
+    const UINT cp = impl_->code_page;
+    const int wide = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, in.data(), size, nullptr, 0);
     if (wide <= 0) {
         return false;
     }
     impl_->wide.resize(static_cast<std::size_t>(wide));
-    MultiByteToWideChar(54936, MB_ERR_INVALID_CHARS, in.data(), size, impl_->wide.data(), wide);
+    MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, in.data(), size, impl_->wide.data(), wide);
     const int bytes =
         WideCharToMultiByte(CP_UTF8, 0, impl_->wide.data(), wide, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) {
@@ -271,6 +278,10 @@ GbDecoder::~GbDecoder() = default;
 
 bool GbDecoder::ok() const {
     return impl_->cd != reinterpret_cast<iconv_t>(-1);
+}
+
+bool GbDecoder::four_byte() const {
+    return ok();
 }
 
 bool GbDecoder::Decode(std::string_view in, std::string& out) {

@@ -56,6 +56,9 @@ class GbDecoder {
 
     /// Whether the converter is available on this system.
     bool ok() const;
+    /// Whether GB18030's four-byte sequences are known: not where Windows lacks code page
+    /// 54936 (Wine) and GBK stands in; such a sequence is then refused, never guessed.
+    bool four_byte() const;
     /// Replaces `out` by `in` in UTF-8; false when `in` is not valid GB18030.
     bool Decode(std::string_view in, std::string& out);
 

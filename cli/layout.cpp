@@ -450,6 +450,12 @@ class Detector {
             return Outcome::Chosen;
         }
         layout.delimiter = delimiter_;
+        for (const auto& line : lines_) {
+            layout.no_break_spaces =
+                layout.no_break_spaces || line.text.find(kNoBreakSpace) != std::string_view::npos;
+            layout.ideographic_spaces = layout.ideographic_spaces ||
+                                        line.text.find(kIdeographicSpace) != std::string_view::npos;
+        }
         layout.columns = columns_;
         layout.exact = exact_;
         layout.header_line = header_line_;
@@ -749,7 +755,10 @@ class Detector {
                 ++end;
             }
             if (end - c >= 3) {
-                found.push_back({{c, end - c, cols_[c].name}, end - c > 3});
+                // a name shared by the three (a header's or one written before them)
+                const bool shared =
+                    cols_[c].name == cols_[c + 1].name && cols_[c].name == cols_[c + 2].name;
+                found.push_back({{c, end - c, shared ? cols_[c].name : ""}, end - c > 3});
             }
             c = end;
         }
@@ -797,7 +806,9 @@ class Detector {
         const auto& choice = named.size() > 1 ? named : three;
         if (choice.size() == 1) {
             layout.draws = {choice[0]->column};
-            layout.chosen_by = "the only column that holds a draw on every line";
+            layout.chosen_by = choice[0]->column.width == 1
+                                   ? "the only column that holds a draw on every line"
+                                   : "the only three single-digit columns on every line";
             return Outcome::Chosen;
         }
         if (choice.size() > 1) {

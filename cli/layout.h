@@ -80,6 +80,8 @@ struct DrawColumn {
 /// How every data line of a file is read.
 struct Layout {
     Delimiter delimiter = Delimiter::None;
+    bool no_break_spaces = false;     ///< seen among the blanks
+    bool ideographic_spaces = false;  ///< seen among the blanks
     /// Fields per line. When not `exact`, lines may have more, and the first column takes the
     /// extra fields at the start (a label with blanks in it).
     std::size_t columns = 1;
