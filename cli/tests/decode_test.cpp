@@ -48,7 +48,7 @@ TEST(GbDecoder, ConvertsAndRefuses) {
     EXPECT_EQ(out, gb.four_byte() ? "\xC2\x80" : "");
     EXPECT_FALSE(gb.Decode("\xD6", out));  // cut short
     EXPECT_FALSE(
-        gb.Decode("\x80"
+        gb.Decode("\xFF"
                   "1",
                   out));
     EXPECT_TRUE(gb.Decode("", out));

@@ -358,7 +358,7 @@ TEST(HistoryReader, UndecodableLinesAreNamed) {
     }
     const Read r = ReadAll(input + "\xFF 123\n");
     EXPECT_NE(r.error.find("line 1201: not UTF-8 text"), std::string::npos) << r.error;
-    const Read bad = ReadAll("\x80\x80 123\n");
+    const Read bad = ReadAll("\xFF\xFF 123\n");
     EXPECT_NE(bad.error.find("line 1: not GB18030 text"), std::string::npos) << bad.error;
 }
 
