@@ -152,7 +152,6 @@ class HistoryReader {
     std::unique_ptr<ByteSource> utf16_;
     std::unique_ptr<LineSplitter> splitter_;
     GbDecoder gb_;
-    bool gb_checked_ = false;
     std::vector<Raw> sample_;
     std::vector<bool> sample_bad_;  // lines of the opening part that did not decode
     std::size_t replay_ = 0;

@@ -391,8 +391,6 @@ struct Column {
     bool triple_name = false;  // the header's name covers this column and the next two
 };
 
-constexpr std::size_t kKinds = 11;
-
 bool IsDrawKind(FieldKind k) {
     return k == FieldKind::Draw || k == FieldKind::Joined;
 }
@@ -790,8 +788,7 @@ class Detector {
             if (c.four) {
                 continue;
             }
-            if (IsDrawName(c.column.name) ||
-                (c.column.name == "\xE7\x99\xBE\xE4\xBD\x8D" && c.column.width == 3)) {  // 百位
+            if (IsDrawName(c.column.name)) {
                 named.push_back(&c);
             }
             if (!IsOtherName(c.column.name)) {
