@@ -1,5 +1,4 @@
-// history.h - reading draw histories as players get them (web tables, spreadsheet exports):
-// the layout is decided once from the opening lines, then every line is held to it.
+// history.h - the history reader: one layout from the opening lines, every line held to it.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,4 @@
-// layout.cpp - splitting lines into fields, telling what a field holds, and deciding a file's
-// layout from its first lines.
+// layout.cpp - splitting lines into fields, telling what a field holds, deciding a layout.
 #include "layout.h"
 
 #include <algorithm>

@@ -1,5 +1,4 @@
-// layout.h - the columns of a history file: fields, what a field holds, and the layout of a file
-// decided once from its first lines.
+// layout.h - fields of history lines, what a field holds, and a file's layout.
 #pragma once
 
 #include <cstddef>

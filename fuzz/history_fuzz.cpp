@@ -1,5 +1,4 @@
-// history_fuzz.cpp - fuzzes the history reader (decoding, line splitting, delimiter detection,
-// column choice, every line held to the layout) and the backtest and inspect commands.
+// history_fuzz.cpp - fuzzes the history reader and the backtest and inspect commands.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
