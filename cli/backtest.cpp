@@ -96,15 +96,39 @@ bool History::Add(int number, std::uint64_t line, std::string_view label) {
         return false;
     }
     label = label.substr(0, std::numeric_limits<std::uint16_t>::max());
-    entries_.push_back(Entry{labels_.size(), static_cast<std::uint32_t>(line),
-                             static_cast<std::uint16_t>(label.size()),
-                             static_cast<std::uint16_t>(number)});
-    labels_.append(label);
+    if ((size_ >> kBlockShift) == entries_.size()) {
+        entries_.emplace_back().reserve(std::size_t{1} << kBlockShift);
+    }
+    if (labels_.empty() || labels_.back().size() + label.size() > kLabelBlock) {
+        labels_.emplace_back().reserve(kLabelBlock);
+    }
+    std::string& block = labels_.back();
+    entries_.back().push_back(
+        Entry{static_cast<std::uint32_t>(labels_.size() - 1),
+              static_cast<std::uint32_t>(block.size()), static_cast<std::uint32_t>(line),
+              static_cast<std::uint16_t>(label.size()), static_cast<std::uint16_t>(number)});
+    block.append(label);
+    ++size_;
     return true;
 }
 
+void History::Reverse(std::size_t begin, std::size_t end) {
+    while (begin + 1 < end) {
+        std::swap(at(begin++), at(--end));
+    }
+}
+
 void History::Reverse() {
-    std::reverse(entries_.begin(), entries_.end());
+    Reverse(0, size_);
+    // The draws of one line (midday, then evening) keep their order.
+    for (std::size_t i = 0; i < size_;) {
+        std::size_t end = i + 1;
+        while (end < size_ && at(end).line == at(i).line) {
+            ++end;
+        }
+        Reverse(i, end);
+        i = end;
+    }
 }
 
 }  // namespace tolvex::cli

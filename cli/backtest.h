@@ -73,32 +73,44 @@ class Backtest {
 };
 
 /// The draws of a history with their line numbers and labels, kept compactly until the whole
-/// input has been read and found valid: 16 bytes per draw plus the label bytes.
+/// input has been read and found valid: 16 bytes per draw plus the label bytes, in blocks that
+/// are never moved as the history grows.
 class History {
   public:
     /// Labels are at most 65535 bytes (longer ones are cut); false when `line` does not fit
     /// in 32 bits.
     bool Add(int number, std::uint64_t line, std::string_view label);
 
-    std::size_t size() const { return entries_.size(); }
-    int number(std::size_t i) const { return entries_[i].number; }
-    std::uint64_t line(std::size_t i) const { return entries_[i].line; }
+    std::size_t size() const { return size_; }
+    int number(std::size_t i) const { return at(i).number; }
+    std::uint64_t line(std::size_t i) const { return at(i).line; }
     std::string_view label(std::size_t i) const {
-        return std::string_view(labels_).substr(static_cast<std::size_t>(entries_[i].label_begin),
-                                                entries_[i].label_size);
+        const Entry& e = at(i);
+        return std::string_view(labels_[e.label_block]).substr(e.label_begin, e.label_size);
     }
-    /// Turns a newest-first history into time order.
+    /// Turns a newest-first history into time order; draws of one line keep their order.
     void Reverse();
 
   private:
     struct Entry {
-        std::uint64_t label_begin;
+        std::uint32_t label_block;
+        std::uint32_t label_begin;
         std::uint32_t line;
         std::uint16_t label_size;
         std::uint16_t number;
     };
-    std::vector<Entry> entries_;
-    std::string labels_;
+    static constexpr std::size_t kBlockShift = 16;
+    static constexpr std::size_t kLabelBlock = 1 << 20;
+
+    Entry& at(std::size_t i) { return entries_[i >> kBlockShift][i & ((1 << kBlockShift) - 1)]; }
+    const Entry& at(std::size_t i) const {
+        return entries_[i >> kBlockShift][i & ((1 << kBlockShift) - 1)];
+    }
+    void Reverse(std::size_t begin, std::size_t end);
+
+    std::vector<std::vector<Entry>> entries_;
+    std::vector<std::string> labels_;
+    std::size_t size_ = 0;
 };
 
 }  // namespace tolvex::cli

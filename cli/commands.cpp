@@ -1,12 +1,17 @@
-// commands.cpp - argument handling and the reduce, check and backtest commands.
+// commands.cpp - argument handling and the reduce, check, backtest and inspect commands.
 #include "commands.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "backtest.h"
+#include "decode.h"
 #include "history.h"
 #include "report.h"
 #include "tolvex/tolvex.h"
@@ -21,20 +26,38 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: tolvex-cli reduce PREVIOUS LAST [--count]\n"
     "       tolvex-cli check DRAW [FILE]\n"
-    "       tolvex-cli backtest [FILE] [--format text|csv|json] [--newest-first] [--summary]\n"
+    "       tolvex-cli backtest [FILE] [--format text|csv|json] [--summary] [READING...]\n"
+    "       tolvex-cli inspect [FILE] [READING...]\n"
     "       tolvex-cli --help | --version\n"
     "\n"
     "reduce    prints the numbers kept for the next draw as one line, or with --count only\n"
     "          how many. PREVIOUS and LAST are draws of exactly three digits.\n"
-    "check     tells whether DRAW is in a saved result (FILE, or standard input): prints\n"
-    "          \xE4\xB8\xAD and its byte offset and exits 0, or prints X and exits 1.\n"
+    "check     tells whether DRAW is in a saved result (FILE, or standard input; UTF-8 or\n"
+    "          UTF-16 with a byte-order mark): prints \xE4\xB8\xAD and its byte offset and\n"
+    "          exits 0, or prints X and exits 1.\n"
     "backtest  checks each draw of a history (FILE, or standard input when FILE is absent\n"
     "          or -), from the third on, against the reduction of the two draws before it,\n"
-    "          and sets the hit rate beside the rate chance gives. Oldest draw first unless\n"
-    "          --newest-first. One draw per line: the line's last run of three digits, or\n"
-    "          its last three single digits (\"2024001 456\", \"4,5,6\", \"0-0-2\"); blank\n"
-    "          lines and lines starting with # are skipped. --summary leaves out the rows;\n"
-    "          with --format csv the summary goes to standard error unless --summary.\n"
+    "          and sets the hit rate beside the rate chance gives. --summary leaves out the\n"
+    "          rows; with --format csv the summary goes to standard error unless --summary.\n"
+    "inspect   prints how a history is read: encoding, delimiter, header, the draw's\n"
+    "          column, order, the first and last draws. Run it before trusting a backtest.\n"
+    "\n"
+    "A history's layout is decided once from its first lines, and every line is held to\n"
+    "it. The draw is the column a header names (\xE5\xBC\x80\xE5\xA5\x96\xE5\x8F\xB7\xE7\xA0"
+    "\x81, Winning Numbers, ...), else the one column,\n"
+    "or the three adjacent single-digit columns, that holds a draw on every line. Blank\n"
+    "lines and lines starting with # are skipped. READING options:\n"
+    "  --column N|N-M|NAME[,...]  the draw's column: 1-based, N-M for three single-digit\n"
+    "                        columns, or a header name; several are read in that order\n"
+    "                        on each line (--column 2,3: midday, then evening)\n"
+    "  --newest-first, --oldest-first\n"
+    "                        the order of the lines; by default issue numbers or dates in\n"
+    "                        the labels decide, else oldest first\n"
+    "  --encoding utf-8|utf-16|gbk\n"
+    "                        by default a byte-order mark decides, else UTF-8, else GB18030\n"
+    "  --skip-invalid        skip lines that do not fit the layout, and count them on\n"
+    "                        standard error, instead of stopping\n"
+    "The layouts read are listed in docs/cli.md.\n"
     "\n"
     "Exit status: 0 done (check: a hit), 1 check: a miss, 2 bad arguments or input.\n";
 
@@ -137,7 +160,12 @@ class Input {
             stream_ = &standard_input;
             name_ = "standard input";
         } else {
+            errno = 0;
             file_.open(std::string(path), std::ios::binary);
+            const int e = errno;
+            if (!file_.is_open()) {
+                reason_ = e != 0 ? std::strerror(e) : "cannot be opened";
+            }
             stream_ = &file_;
             name_ = std::string(path);
         }
@@ -145,11 +173,14 @@ class Input {
     bool ok() const { return stream_ == &file_ ? file_.is_open() : true; }
     std::istream& stream() { return *stream_; }
     const std::string& name() const { return name_; }
+    /// "cannot open 'x.txt': No such file or directory"
+    std::string OpenError() const { return "cannot open " + Quoted(name_) + ": " + reason_; }
 
   private:
     std::ifstream file_;
     std::istream* stream_;
     std::string name_;
+    std::string reason_;
 };
 
 int Reduce(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
@@ -202,7 +233,19 @@ int Check(std::span<const std::string_view> args, std::istream& in, std::ostream
     }
     Input input(in, p.positional.size() == 2 ? p.positional[1] : std::string_view{});
     if (!input.ok()) {
-        return Fail(err, "cannot open " + Quoted(input.name()));
+        return Fail(err, input.OpenError());
+    }
+
+    // A result saved as UTF-16 (with its byte-order mark) is searched as the text it holds;
+    // offsets then count from the start of that text.
+    StreamSource raw(input.stream());
+    ByteSource* source = &raw;
+    std::unique_ptr<Utf16Source> utf16;
+    if (const auto mark = FindByteOrderMark(raw.Peek(2));
+        mark && mark->encoding != Encoding::Utf8) {
+        raw.Skip(mark->size);
+        utf16 = std::make_unique<Utf16Source>(raw, mark->encoding == Encoding::Utf16Be);
+        source = utf16.get();
     }
 
     // The result is searched in chunks, each with the last two bytes of the one before, so
@@ -212,12 +255,20 @@ int Check(std::span<const std::string_view> args, std::istream& in, std::ostream
     std::size_t carried = 0;
     std::uint64_t base = 0;  // offset in the result of window[0]
     bool blank = true;
-    std::istream& s = input.stream();
     for (;;) {
-        s.read(window.data() + carried, static_cast<std::streamsize>(window.size() - carried));
-        const auto got = static_cast<std::size_t>(s.gcount());
-        if (s.bad()) {
-            return Fail(err, "cannot read " + Quoted(input.name()));
+        std::size_t got = 0;
+        bool ended = false;
+        while (carried + got < window.size()) {
+            const std::size_t n =
+                source->Read(window.data() + carried + got, window.size() - carried - got);
+            if (n == 0) {
+                ended = true;
+                break;
+            }
+            got += n;
+        }
+        if (!raw.error().empty()) {
+            return Fail(err, "cannot read " + Quoted(input.name()) + ": " + raw.error());
         }
         const std::string_view text(window.data(), carried + got);
         const HitResult r = CheckHit(text, draw);
@@ -227,7 +278,7 @@ int Check(std::span<const std::string_view> args, std::istream& in, std::ostream
             return out ? kOk : Fail(err, "cannot write standard output");
         }
         blank = blank && r.kind == HitKind::Clear;
-        if (got == 0 || s.eof()) {
+        if (ended) {
             break;
         }
         const std::size_t keep = text.size() < 2 ? text.size() : 2;
@@ -262,11 +313,67 @@ class OutputBuffer {
     std::string text_;
 };
 
+// The options that say how a history is read, shared by backtest and inspect.
+constexpr OptionInfo kReadingOptions[] = {{"--column", true},
+                                          {"--encoding", true},
+                                          {"--newest-first", false},
+                                          {"--oldest-first", false},
+                                          {"--skip-invalid", false}};
+
+std::optional<ReadOptions> ParseReading(const Parsed& p, std::ostream& err) {
+    ReadOptions r;
+    if (p.Has("--encoding")) {
+        const std::string_view name = p.Value("--encoding", "");
+        r.encoding = ParseEncoding(name);
+        if (!r.encoding) {
+            UsageError(err, "unknown encoding " + Quoted(name) + ": use utf-8, utf-16 or gbk");
+            return std::nullopt;
+        }
+    }
+    for (const auto& [name, value] : p.options) {
+        if (name != "--column") {
+            continue;
+        }
+        std::size_t begin = 0;
+        for (;;) {
+            const std::size_t comma = value.find(',', begin);
+            const std::string_view item = value.substr(begin, comma - begin);
+            if (item.empty()) {
+                UsageError(err, "--column " + Quoted(value) + ": an empty column");
+                return std::nullopt;
+            }
+            r.columns.emplace_back(item);
+            if (comma == std::string_view::npos) {
+                break;
+            }
+            begin = comma + 1;
+        }
+    }
+    if (p.Has("--newest-first") && p.Has("--oldest-first")) {
+        UsageError(err, "--newest-first and --oldest-first contradict each other");
+        return std::nullopt;
+    }
+    if (p.Has("--newest-first")) {
+        r.order = Order::NewestFirst;
+    } else if (p.Has("--oldest-first")) {
+        r.order = Order::OldestFirst;
+    }
+    r.skip_invalid = p.Has("--skip-invalid");
+    return r;
+}
+
+void WriteNotes(const HistoryReader& reader, std::ostream& err) {
+    for (const std::string& note : reader.Notes()) {
+        err << "tolvex-cli: " << note << '\n';
+    }
+}
+
 int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
                 std::ostream& err) {
-    static constexpr OptionInfo kOptions[] = {
-        {"--format", true}, {"--newest-first", false}, {"--summary", false}};
-    const Parsed p = ParseArgs(args, kOptions);
+    std::vector<OptionInfo> options(std::begin(kReadingOptions), std::end(kReadingOptions));
+    options.push_back({"--format", true});
+    options.push_back({"--summary", false});
+    const Parsed p = ParseArgs(args, options);
     if (!p.error.empty()) {
         return UsageError(err, p.error);
     }
@@ -278,61 +385,64 @@ int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::o
         return UsageError(
             err, "unknown format " + Quoted(p.Value("--format", "")) + ": use text, csv or json");
     }
+    auto reading = ParseReading(p, err);
+    if (!reading) {
+        return kError;
+    }
     const bool rows = !p.Has("--summary");
-    const bool newest_first = p.Has("--newest-first");
     Input input(in, p.positional.empty() ? std::string_view{} : p.positional[0]);
     if (!input.ok()) {
-        return Fail(err, "cannot open " + Quoted(input.name()));
+        return Fail(err, input.OpenError());
     }
+    HistoryReader reader(input.stream(), input.name(), std::move(*reading));
+    if (!reader.Open()) {
+        return Fail(err, reader.error());
+    }
+    const bool newest_first = reader.info().order == Order::NewestFirst;
 
     // Nothing is reported before the whole input has been read and found valid, so the draws
     // are kept (compactly) when rows are wanted or the order must be turned round; a summary
-    // of an oldest-first history needs only the running tally.
-    const bool keep = rows || newest_first;
+    // keeps no labels, and of an oldest-first history only the running tally.
     History history;
+    std::vector<std::uint16_t> draws;
     Backtest backtest;
-    LineSplitter lines(input.stream());
-    std::string_view line;
-    std::uint64_t number = 0;
-    for (;;) {
-        const auto status = lines.Next(line, number);
-        if (status == LineSplitter::Status::End) {
-            break;
+    HistoryDraw draw{};
+    while (reader.Next(draw)) {
+        if (rows) {
+            if (!history.Add(draw.number, draw.line, draw.label)) {
+                return Fail(
+                    err, input.name() + ", line " + std::to_string(draw.line) + ": too many lines");
+            }
+        } else if (newest_first) {
+            draws.push_back(draw.number);
+        } else {
+            backtest.Add(draw.number);
         }
-        const std::string where = input.name() + ", line " + std::to_string(number);
-        if (status == LineSplitter::Status::ReadError) {
-            return Fail(err, "cannot read " + Quoted(input.name()));
-        }
-        if (status == LineSplitter::Status::TooLong) {
-            return Fail(err, where + ": line longer than " +
-                                 std::to_string(LineSplitter::kDefaultMaxLine) +
-                                 " bytes: " + ShowLine(line));
-        }
-        const HistoryLine h = ReadHistoryLine(line);
-        if (h.kind == LineKind::Skip) {
-            continue;
-        }
-        if (h.kind == LineKind::Invalid) {
-            return Fail(err, where + ": no draw found in: " + ShowLine(line) +
-                                 "\n(a draw is the line's last run of three digits, or its "
-                                 "last three single digits; comment the line out with #)");
-        }
-        if (!keep) {
-            backtest.Add(h.number);
-        } else if (!history.Add(h.number, number, h.label)) {
-            return Fail(err, where + ": too many lines");
-        }
+    }
+    if (!reader.error().empty()) {
+        return Fail(err, reader.error());
     }
 
     std::size_t label_width = 0;
     if (newest_first) {
         history.Reverse();
+        // a line's draws keep their order: as many on every line
+        const std::size_t per_line = std::max<std::size_t>(reader.info().layout.draws.size(), 1);
+        std::reverse(draws.begin(), draws.end());
+        for (std::size_t i = 0; i + per_line <= draws.size(); i += per_line) {
+            std::reverse(draws.begin() + static_cast<std::ptrdiff_t>(i),
+                         draws.begin() + static_cast<std::ptrdiff_t>(i + per_line));
+        }
+        for (const auto d : draws) {
+            backtest.Add(d);
+        }
     }
     if (rows && *format == Format::Text) {
         for (std::size_t i = 0; i < history.size(); ++i) {
             label_width = std::max(label_width, LabelWidth(history.label(i)));
         }
     }
+    WriteNotes(reader, err);
     OutputBuffer buffer(out);
     ReportWriter writer(*format, rows, label_width, buffer.text());
     writer.Begin();
@@ -352,6 +462,164 @@ int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::o
         err << SummaryText(backtest.summary());
     }
     return kOk;
+}
+
+std::string Plural(std::uint64_t n, std::string_view one, std::string_view many) {
+    return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+std::string ColumnList(const std::vector<DrawColumn>& columns) {
+    std::string s;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        s += i == 0 ? "" : i + 1 == columns.size() ? " and " : ", ";
+        s += DescribeColumn(columns[i]);
+    }
+    return s;
+}
+
+void AppendShown(std::string& out, std::string_view title, const std::vector<ShownDraw>& draws,
+                 std::size_t label_width) {
+    for (std::size_t i = 0; i < draws.size(); ++i) {
+        std::string line = "line " + std::to_string(draws[i].line);
+        line.resize(std::max<std::size_t>(line.size(), 12), ' ');
+        const std::string label = TextLabel(draws[i].label);
+        out += std::string(i == 0 ? title : "");
+        out.append(13 - (i == 0 ? title.size() : 0), ' ');
+        out += line + label;
+        out.append(label_width - std::min(label_width, DisplayWidth(label)) + 2, ' ');
+        out += static_cast<char>('0' + draws[i].number / 100);
+        out += static_cast<char>('0' + draws[i].number / 10 % 10);
+        out += static_cast<char>('0' + draws[i].number % 10);
+        out += '\n';
+    }
+}
+
+// How a history was read, for people: the lines `inspect` prints.
+std::string DescribeReading(const HistoryInfo& info) {
+    const Layout& layout = info.layout;
+    std::string out = "file         " + info.name + "\n";
+    out += "encoding     " + std::string(EncodingName(info.encoding));
+    if (info.encoding_given) {
+        out += " (--encoding)";
+    } else if (info.byte_order_mark) {
+        out += " (byte-order mark)";
+    } else if (info.encoding == Encoding::Gb18030) {
+        out += " (the text is not UTF-8)";
+    }
+    out += "\nline ends    " + LineEndNames(info.line_ends) + "\n";
+    out += "delimiter    " + std::string(DelimiterName(layout.delimiter));
+    if (layout.delimiter == Delimiter::Blanks &&
+        (layout.no_break_spaces || layout.ideographic_spaces)) {
+        out += layout.ideographic_spaces ? " (ideographic spaces" : " (no-break spaces";
+        out += layout.ideographic_spaces && layout.no_break_spaces ? ", no-break spaces)" : ")";
+    }
+    if (!layout.exact) {
+        out += " (the first column takes any further fields)";
+    }
+    out += "\nheader       ";
+    if (layout.header_line == 0) {
+        out += "none";
+    } else {
+        out += "line " + std::to_string(layout.header_line) + ":";
+        for (std::size_t i = 0; i < layout.header.size(); ++i) {
+            out += (i == 0 ? " " : " | ") + layout.header[i];
+        }
+        out += " (skipped)";
+    }
+    out += "\ndraw         ";
+    if (layout.draws.empty()) {
+        out += "none";
+    } else {
+        out += ColumnList(layout.draws);
+        if (layout.draws.size() > 1) {
+            out += ", in that order on each line";
+        }
+        out += " (" + layout.chosen_by + ")";
+    }
+    out += "\nlabel        ";
+    if (layout.label_columns == 0) {
+        out += "none";
+    } else {
+        out += layout.label_columns == 1 ? "column 1"
+                                         : "columns 1-" + std::to_string(layout.label_columns);
+        if (layout.key != KeyKind::None) {
+            out += layout.key == KeyKind::Issue ? ", issue numbers" : ", dates";
+            if (layout.label_columns > 1) {
+                out += " in column " + std::to_string(layout.key_column + 1);
+            }
+        }
+    }
+    out += "\norder        ";
+    out += info.order == Order::NewestFirst ? "newest first" : "oldest first";
+    switch (info.order_source) {
+        case HistoryInfo::OrderSource::Option:
+            out += info.order == Order::NewestFirst ? " (--newest-first)" : " (--oldest-first)";
+            break;
+        case HistoryInfo::OrderSource::Labels:
+            out += std::string(" (the ") +
+                   (layout.key == KeyKind::Issue ? "issue numbers" : "dates") + " run " +
+                   (info.order == Order::NewestFirst ? "down" : "up") + ")";
+            break;
+        case HistoryInfo::OrderSource::Default:
+            out += " (as written: the labels do not tell)";
+            break;
+    }
+    out += "\ndraws        " + std::to_string(info.draws) + " from " +
+           Plural(info.data_lines, "line", "lines") + "\n";
+    std::size_t width = 0;
+    for (const auto* list : {&info.oldest, &info.newest}) {
+        for (const auto& d : *list) {
+            width = std::max(width, LabelWidth(d.label));
+        }
+    }
+    AppendShown(out, "oldest", info.oldest, width);
+    AppendShown(out, "newest", info.newest, width);
+    out += "skipped      " +
+           Plural(info.skipped_blank, "blank, comment or header line",
+                  "blank, comment or header lines") +
+           ", " + Plural(info.skipped_invalid, "line", "lines") + " that did not fit";
+    if (!info.invalid_lines.empty()) {
+        out += " (line";
+        out += info.invalid_lines.size() == 1 ? " " : "s ";
+        for (std::size_t i = 0; i < info.invalid_lines.size(); ++i) {
+            out += (i > 0 ? ", " : "") + std::to_string(info.invalid_lines[i]);
+        }
+        out += info.skipped_invalid > info.invalid_lines.size() ? ", ...)" : ")";
+    }
+    out += "\n";
+    return out;
+}
+
+int Inspect(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
+            std::ostream& err) {
+    const Parsed p = ParseArgs(args, kReadingOptions);
+    if (!p.error.empty()) {
+        return UsageError(err, p.error);
+    }
+    if (p.positional.size() > 1) {
+        return UsageError(err, "inspect takes at most one file");
+    }
+    auto reading = ParseReading(p, err);
+    if (!reading) {
+        return kError;
+    }
+    Input input(in, p.positional.empty() ? std::string_view{} : p.positional[0]);
+    if (!input.ok()) {
+        return Fail(err, input.OpenError());
+    }
+    HistoryReader reader(input.stream(), input.name(), std::move(*reading));
+    if (!reader.Open()) {
+        return Fail(err, reader.error());
+    }
+    HistoryDraw draw{};
+    while (reader.Next(draw)) {
+    }
+    if (!reader.error().empty()) {
+        return Fail(err, reader.error());
+    }
+    out << DescribeReading(reader.info());
+    out.flush();
+    return out ? kOk : Fail(err, "cannot write standard output");
 }
 
 }  // namespace
@@ -380,6 +648,9 @@ int RunCli(std::span<const std::string_view> args, std::istream& in, std::ostrea
     }
     if (command == "backtest") {
         return RunBacktest(rest, in, out, err);
+    }
+    if (command == "inspect") {
+        return Inspect(rest, in, out, err);
     }
     return UsageError(err, "unknown command " + Quoted(command));
 }

@@ -1,8 +1,11 @@
 // report.cpp - the text, CSV and JSON backtest reports.
 #include "report.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+
+#include "decode.h"
 
 namespace tolvex::cli {
 namespace {
@@ -50,45 +53,22 @@ std::string JsonNumber(std::optional<double> value, int digits) {
     return value ? Fixed(*value, digits) : "null";
 }
 
-// Length of the valid UTF-8 sequence at text[i], or 0 when the byte there starts none.
-std::size_t Utf8Length(std::string_view text, std::size_t i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-        return 1;
-    }
-    std::size_t n;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (b >= 0xC2 && b <= 0xDF) {
-        n = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        n = 3;
-        lo = b == 0xE0 ? 0xA0 : 0x80;
-        hi = b == 0xED ? 0x9F : 0xBF;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        n = 4;
-        lo = b == 0xF0 ? 0x90 : 0x80;
-        hi = b == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (i + n > text.size()) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < n; ++k) {
-        const auto c = static_cast<unsigned char>(text[i + k]);
-        if (c < (k == 1 ? lo : 0x80) || c > (k == 1 ? hi : 0xBF)) {
-            return 0;
-        }
-    }
-    return n;
+bool IsPlainAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b >= 0x20 && b < 0x7F;
+    });
 }
 
 void AppendTextLabel(std::string& out, std::string_view label, std::size_t width) {
-    for (const char c : label) {
-        const auto b = static_cast<unsigned char>(c);
-        out += b < 0x20 || b == 0x7F ? ' ' : c;
+    if (label.size() <= kLabelColumns && IsPlainAscii(label)) {
+        out += label;
+        out.append(width - std::min(width, label.size()), ' ');
+        return;
     }
-    out.append(width - LabelWidth(label), ' ');
+    const std::string shown = TextLabel(label);
+    out += shown;
+    out.append(width - std::min(width, DisplayWidth(shown)), ' ');
 }
 
 void AppendPadded(std::string& out, std::string_view text, std::size_t width) {
@@ -124,12 +104,40 @@ std::string Fixed(double value, int digits) {
     return s;
 }
 
-std::size_t LabelWidth(std::string_view label) {
+std::string TextLabel(std::string_view label) {
+    const bool cut = DisplayWidth(label) > kLabelColumns;
+    const std::size_t room = cut ? kLabelColumns - 1 : kLabelColumns;
+    std::string out;
     std::size_t width = 0;
-    for (const char c : label) {
-        width += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    for (std::size_t i = 0; i < label.size();) {
+        const std::size_t n = Utf8Length(label, i);
+        std::string_view piece = n == 0 ? std::string_view("\xEF\xBF\xBD") : label.substr(i, n);
+        const auto b = static_cast<unsigned char>(label[i]);
+        if (n == 1 && (b < 0x20 || b == 0x7F)) {
+            piece = " ";
+        }
+        const std::size_t w = n == 1 ? 1 : DisplayWidth(piece);
+        if (width + w > room) {
+            break;
+        }
+        out += piece;
+        width += w;
+        i += n == 0 ? 1 : n;
     }
-    return width;
+    if (cut) {
+        out += "\xE2\x80\xA6";  // …
+    }
+    return out;
+}
+
+std::size_t LabelWidth(std::string_view label) {
+    // Most labels are short ASCII: no need to look at characters.
+    if (label.size() <= kLabelColumns && std::all_of(label.begin(), label.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80;
+        })) {
+        return label.size();
+    }
+    return std::min(DisplayWidth(label), kLabelColumns);
 }
 
 std::string JsonString(std::string_view text) {
@@ -159,6 +167,14 @@ std::string JsonString(std::string_view text) {
     }
     out += '"';
     return out;
+}
+
+std::string CsvLabel(std::string_view text) {
+    // A spreadsheet runs a cell that starts with one of these as a formula.
+    if (!text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@')) {
+        return CsvField("'" + std::string(text));
+    }
+    return CsvField(text);
 }
 
 std::string CsvField(std::string_view text) {
@@ -265,7 +281,7 @@ void ReportWriter::Add(const Row& row) {
         case Format::Csv:
             AppendUint(out_, row.line);
             out_ += ',';
-            out_ += CsvField(row.label);
+            out_ += CsvLabel(row.label);
             out_ += ',';
             AppendThree(out_, t.previous);
             out_ += ',';

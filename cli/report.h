@@ -42,9 +42,16 @@ class ReportWriter {
     bool first_ = true;
 };
 
-/// A label's width in the text report: its UTF-8 characters, each tab or control byte
-/// shown as one blank.
+/// Labels in the text report take at most this many display columns; longer ones are cut
+/// and end with "…".
+constexpr std::size_t kLabelColumns = 40;
+
+/// A label's width in the text report in display columns (a CJK character takes two, a tab
+/// or control byte shown as one blank takes one), at most kLabelColumns.
 std::size_t LabelWidth(std::string_view label);
+
+/// The label as the text report shows it, cut to kLabelColumns.
+std::string TextLabel(std::string_view label);
 
 /// The summary as the text report ends: hit rate beside the rate chance gives.
 std::string SummaryText(const Summary& summary);
@@ -54,6 +61,10 @@ std::string JsonString(std::string_view text);
 
 /// `text` as one CSV field, quoted when it holds a comma, a quote, a tab or a line end.
 std::string CsvField(std::string_view text);
+
+/// A label as a CSV field: one that starts with = + - or @ gets a leading apostrophe, so
+/// that spreadsheets show it instead of running it as a formula.
+std::string CsvLabel(std::string_view text);
 
 /// The decimal `value` with `digits` digits after the point, independent of the locale.
 std::string Fixed(double value, int digits);

@@ -1,4 +1,4 @@
-// history_fuzz.cpp - fuzzes the line splitter, the history line reader and the backtest command.
+// history_fuzz.cpp - fuzzes the history reader and the backtest and inspect commands.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "decode.h"
 #include "history.h"
 #include "report.h"
 
@@ -19,82 +20,86 @@ void Require(bool condition) {
     }
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
+// The first byte picks the reading options, so that each path is reached from any input.
+tolvex::cli::ReadOptions Options(std::uint8_t pick) {
+    using tolvex::cli::Encoding;
+    tolvex::cli::ReadOptions o;
+    static const Encoding kEncodings[] = {Encoding::Utf8, Encoding::Utf16Le, Encoding::Utf16Be,
+                                          Encoding::Gb18030};
+    if (pick & 0x04) {
+        o.encoding = kEncodings[pick & 0x03];
+    }
+    if (pick & 0x08) {
+        o.skip_invalid = true;
+    }
+    if (pick & 0x10) {
+        o.order = (pick & 0x20) ? tolvex::cli::Order::NewestFirst : tolvex::cli::Order::OldestFirst;
+    }
+    if (pick & 0x40) {
+        o.columns = {"2"};
+    }
+    o.max_line = 64 + pick;
+    return o;
 }
 
-void CheckLine(std::string_view line) {
-    const auto h = tolvex::cli::ReadHistoryLine(line);
-    if (h.kind != tolvex::cli::LineKind::Draw) {
-        Require(h.label.empty());
+void CheckReader(std::string_view input, std::uint8_t pick) {
+    std::istringstream in{std::string(input)};
+    const auto options = Options(pick);
+    tolvex::cli::HistoryReader reader(in, "f", options);
+    if (!reader.Open()) {
+        Require(!reader.error().empty());
         return;
     }
-    Require(h.number < 1000);
-    // The label lies inside the line, before the draw's digits, and is trimmed.
-    Require(h.label.empty() || (h.label.data() >= line.data() &&
-                                h.label.data() + h.label.size() <= line.data() + line.size()));
-    if (!h.label.empty()) {
-        Require(h.label.front() != ' ' && h.label.back() != ' ' && h.label.back() != ',');
+    std::uint64_t last_line = 0, draws = 0;
+    tolvex::cli::HistoryDraw d{};
+    while (reader.Next(d)) {
+        ++draws;
+        Require(d.number < 1000);
+        Require(d.line >= last_line);
+        last_line = d.line;
+        // labels reach every output as UTF-8
+        Require(tolvex::cli::IsUtf8(d.label));
+        Require(tolvex::cli::LabelWidth(d.label) <= tolvex::cli::kLabelColumns);
     }
-    // The draw's three digits stand in the line in order after the label.
-    const std::size_t from =
-        h.label.empty() ? 0
-                        : static_cast<std::size_t>(h.label.data() + h.label.size() - line.data());
-    const char want[3] = {static_cast<char>('0' + h.number / 100),
-                          static_cast<char>('0' + h.number / 10 % 10),
-                          static_cast<char>('0' + h.number % 10)};
-    std::size_t k = 0;
-    for (std::size_t i = from; i < line.size() && k < 3; ++i) {
-        if (IsDigit(line[i])) {
-            k = line[i] == want[k] ? k + 1 : k;
-        }
+    const auto& info = reader.info();
+    if (!reader.error().empty()) {
+        Require(tolvex::cli::IsUtf8(reader.error()));
+        return;
     }
-    Require(k == 3);
-    for (const char c : tolvex::cli::ShowLine(line)) {
-        Require(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
-    }
-    for (const char c : tolvex::cli::JsonString(h.label)) {
-        Require(static_cast<unsigned char>(c) >= 0x20);
-    }
+    Require(info.draws == draws);
+    Require(info.oldest.size() == std::min<std::uint64_t>(draws, 3));
+    Require(info.newest.size() == info.oldest.size());
+    Require(options.skip_invalid || info.skipped_invalid == 0);
+    Require(!options.order || info.order == *options.order);
+    Require(info.draws == info.data_lines * std::max<std::size_t>(info.layout.draws.size(), 1) ||
+            info.draws == 0);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string input(reinterpret_cast<const char*>(data), size);
     if (size == 0) {
         return 0;
     }
-    // The first byte picks the read size and the line limit, so that buffer refills and the
-    // overlong-line path fall everywhere.
-    const std::size_t chunk = 1 + data[0] % 17;
-    const std::size_t max_line = 4 + data[0] / 17;
-    std::istringstream in(input.substr(1));
-    tolvex::cli::LineSplitter splitter(in, max_line, chunk);
-    std::string_view line;
-    std::uint64_t number = 0, expected = 1;
-    for (;;) {
-        const auto status = splitter.Next(line, number);
-        if (status == tolvex::cli::LineSplitter::Status::End) {
-            break;
-        }
-        Require(status != tolvex::cli::LineSplitter::Status::ReadError);
-        Require(number == expected++);
-        Require(line.size() <= max_line);
-        Require(line.find('\n') == std::string_view::npos);
-        CheckLine(line);
-    }
+    const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
+    CheckReader(input, data[0]);
 
     // The whole command: it either reports or fails with nothing on standard output.
     const std::string_view formats[] = {"text", "csv", "json"};
     std::vector<std::string_view> args = {"backtest", "--format", formats[data[0] % 3]};
     if (data[0] & 0x80) {
-        args.push_back("--newest-first");
+        args.push_back("--skip-invalid");
     }
-    std::istringstream history(input.substr(1));
-    std::ostringstream out, err;
-    const int status = tolvex::cli::RunCli(args, history, out, err);
-    Require(status == tolvex::cli::kOk || status == tolvex::cli::kError);
-    Require(status == tolvex::cli::kOk || out.str().empty());
+    for (const bool inspect : {false, true}) {
+        if (inspect) {
+            args = {"inspect"};
+        }
+        std::istringstream history{std::string(input)};
+        std::ostringstream out, err;
+        const int status = tolvex::cli::RunCli(args, history, out, err);
+        Require(status == tolvex::cli::kOk || status == tolvex::cli::kError);
+        Require(status == tolvex::cli::kOk || out.str().empty());
+        Require(tolvex::cli::IsUtf8(err.str()));
+    }
     return 0;
 }

@@ -17,6 +17,12 @@ if [[ ! -s $history ]]; then
     awk -v n="$draws" 'BEGIN { srand(7); for (i = 1; i <= n; ++i)
         printf "%d %03d\r\n", 2024000000 + i, int(rand() * 1000) }' >"$history"
 fi
+newest="$build/history-$draws-newest-first.txt"
+if [[ ! -s $newest ]]; then
+    # The same lines newest first, as lottery sites list them: the reader tells from the issue
+    # numbers and turns the history round.
+    tac "$history" >"$newest"
+fi
 echo "history: $history, $draws draws, $(wc -c <"$history") bytes"
 
 commands=(
@@ -24,7 +30,9 @@ commands=(
     "$cli backtest $history"
     "$cli backtest --format csv $history"
     "$cli backtest --format json $history"
-    "$cli backtest --newest-first --format json $history"
+    "$cli backtest --format json $newest"
+    "$cli backtest --summary $newest"
+    "$cli inspect $history"
     "$cli backtest --format csv - < $history"
 )
 if command -v hyperfine >/dev/null; then

@@ -1,6 +1,9 @@
 # cli_e2e.cmake - drives the built tolvex-cli with arguments and inputs and checks its
 # standard output, standard error and exit status.
-# cmake -DCLI=<program> [-DEMULATOR=<runner>] -DDATA=<data folder> -DWORK=<scratch> -P cli_e2e.cmake
+# cmake -DCLI=<program> [-DEMULATOR=<runner>] -DDATA=<data folder> -DWORK=<scratch>
+#       [-DGROUP=layouts] -P cli_e2e.cmake
+# GROUP=layouts runs only the history layouts, everything else runs without it: two tests that
+# can run side by side (each run under Wine takes a second or more).
 cmake_minimum_required(VERSION 3.25)
 
 set(failures 0)
@@ -69,6 +72,7 @@ function(expect_json name document key expected)
     endif()
 endfunction()
 
+if(NOT GROUP STREQUAL "layouts")
 # --- reduce -------------------------------------------------------------------------------
 run_cli(NAME reduce-text ARGS reduce 456 123 RC 0
         OUT_MATCH "^000 002 003 004 005 006 007 008 009 010 013 014 .* 996 997 998 999 \n$")
@@ -98,7 +102,7 @@ run_cli(NAME backtest-csv ARGS backtest --format csv ${hand} RC 0 OUT_FILE ${DAT
         ERR_MATCH "draws read +11, tested 9.*hit rate +55.56% \\(5 hits\\).*chance rate +72.16% \\(6.494")
 set(csv_rows "${LAST_OUT}")
 run_cli(NAME backtest-text ARGS backtest ${hand} RC 0
-        OUT_MATCH "\n +7 +000 +111 +123 +720 +${HIT}\n.*\n +14 +2024011 +246 +111 +468 +722 +${HIT}\n\n.*hit rate +55.56%.*chance rate +72.16%.*longest runs +3 hits, 2 misses")
+        OUT_MATCH "\n +7 +Mon, Jan 5, 2026 Region 9 Evening draw  +000 +111 +123 +720 +${HIT}\n.*\n +14 +Wed, Jan 14, 2026 Region 9 Evening draw +246 +111 +468 +722 +${HIT}\n\n.*hit rate +55.56%.*chance rate +72.16%.*longest runs +3 hits, 2 misses")
 run_cli(NAME backtest-json ARGS backtest --format=json - STDIN ${hand} RC 0)
 set(json "${LAST_OUT}")
 expect_json(backtest-json "${json}" tested 9)
@@ -140,6 +144,72 @@ run_cli(NAME backtest-bad-format ARGS backtest --format yaml RC 2 ERR_MATCH "unk
 run_cli(NAME backtest-empty ARGS backtest RC 0 OUT_MATCH "tested 0 \\(a backtest needs at least three draws\\)")
 run_cli(NAME no-command ARGS RC 2 ERR_MATCH "usage:")
 run_cli(NAME help ARGS --help RC 0 OUT_MATCH "usage:")
+
+endif()
+
+if(GROUP STREQUAL "layouts")
+# --- history layouts: inspect tells how each file is read, or why it is refused --------------
+# layout(<file> <status> <regex> [ARGS <extra arguments>]): the regex is matched against
+# standard output for status 0 and standard error for status 2.
+function(layout file rc regex)
+    cmake_parse_arguments(L "" "" "ARGS" ${ARGN})
+    if(rc EQUAL 0)
+        run_cli(NAME layout-${file} ARGS inspect ${DATA}/layouts/${file} ${L_ARGS} RC 0
+                OUT_MATCH "${regex}")
+    else()
+        run_cli(NAME layout-${file} ARGS inspect ${DATA}/layouts/${file} ${L_ARGS} RC ${rc}
+                ERR_MATCH "${regex}")
+    endif()
+    set(failures ${failures} PARENT_SCOPE)
+endfunction()
+set(first_357 "oldest +line [0-9]+ +[^\n]*2024001[^\n]* +357\n")
+layout(trial_after.txt 2 "could hold the draw:\n  column 2, e.g. 357 \\(line 1\\)\n  column 3, e.g. 468 \\(line 1\\)\nchoose with --column")
+layout(trial_after.txt 0 "draw +column 3 \\(given with --column\\)\n.*oldest +line 1 +2024001 +468\n" ARGS --column 3)
+layout(trial_header.csv 0 "delimiter +comma\nheader +line 1: 期号 \\| 开奖号码 \\| 试机号 \\| 和值 \\(skipped\\)\ndraw +column 2 \"开奖号码\".*${first_357}")
+layout(trial_commented_header.txt 0 "header +line 2: 期号 \\| 开奖号码 \\| 试机号 \\(skipped\\)\ndraw +column 2 \"开奖号码\".*${first_357}")
+layout(trial_inline.txt 0 "draw +columns 3-5 \"开奖号码\".*oldest +line 1 +2024001期 +357\n")
+layout(prize.tsv 2 "  column 2, e.g. 3 5 7 \\(line 1\\)\n  column 4, e.g. 173")
+layout(sales.tsv 0 "delimiter +tab\n.*draw +column 2 .*oldest +line 1 +2024001 +007\n")
+layout(payout.txt 0 "draw +column 1 .*label +none\n.*oldest +line 1 +123\n")
+layout(fireball.tsv 2 "columns 2-5 hold 4 single digits in a row, e.g. 3 5 7 2 \\(line 1\\).*--column 2-4")
+layout(fireball.tsv 0 "draw +columns 2-4 \\(given with --column\\).*oldest +line 1 +Fri, Jan 9, 2026 +357\n" ARGS --column 2-4)
+layout(fireball_header.tsv 0 "draw +columns 2-4 .*label +column 1, dates\n.*oldest +line 2 +01/09/2026 +357\n")
+layout(two_draws.txt 2 "  column 2 \"Midday\", e.g. 123 \\(line 2\\)\n  column 3 \"Evening\", e.g. 456")
+layout(two_draws.txt 0 "draw +column 2 \"Midday\" and column 3 \"Evening\", in that order on each line.*oldest +line 2 +2026-01-09 Midday +123\n +line 2 +2026-01-09 Evening +456\n" ARGS --column Midday,Evening)
+layout(sum_span.txt 0 "draw +columns 2-4 .*line 2 +2024002 +102\n")
+layout(date_sum_span.csv 0 "draw +column 2 \"开奖号码\".*order +oldest first \\(the dates run up\\).*line 3 +2026-01-10 +102\n")
+layout(newest_first.txt 0 "order +newest first \\(the issue numbers run down\\)\n.*oldest +line 3 +2024001 +357\n.*newest[^\n]*\n[^\n]*\n +line 1 +2024003 +987\n")
+layout(newest_first.txt 2 "--oldest-first, but the issue numbers run down \\(lines 1 and 2\\)" ARGS --oldest-first)
+layout(four_digit.txt 2 "4 single digits in a row.*a game of more than three digits is not read")
+layout(fullwidth_comma.txt 0 "delimiter +full-width comma\n.*${first_357}")
+layout(ideographic_space.txt 0 "delimiter +blanks \\(ideographic spaces\\)\n.*${first_357}")
+layout(no_break_space.txt 0 "delimiter +blanks \\(no-break spaces\\)\n.*${first_357}")
+layout(utf16le.txt 0 "encoding +UTF-16 LE \\(byte-order mark\\)\nline ends +CR LF\ndelimiter +tab\nheader +line 1: 期号 \\| 开奖号码.*${first_357}")
+layout(utf16be.txt 0 "encoding +UTF-16 BE \\(byte-order mark\\)\n.*${first_357}")
+layout(gbk.txt 0 "encoding +GB18030 \\(the text is not UTF-8\\)\n.*draw +column 2 \"开奖号码\".*oldest +line 2 +第2024001期 +357\n")
+layout(gbk.txt 2 "line 1: not UTF-8 text" ARGS --encoding utf-8)
+layout(cr_only.txt 0 "line ends +CR\n.*draws +3 from 3 lines\n${first_357}")
+layout(game_name.txt 0 "draw +column 2 .*${first_357}")
+layout(quoted.csv 0 "delimiter +comma\n.*oldest +line 1 +2024001 +357\n")
+
+run_cli(NAME backtest-newest-first-by-labels ARGS backtest --summary ${DATA}/layouts/newest_first.txt
+        RC 0 ERR_MATCH "^tolvex-cli: [^\n]*newest_first.txt: the issue numbers run down: read newest first\n$"
+        OUT_MATCH "tested 1 .*hit rate +100.00%")
+run_cli(NAME backtest-two-draws ARGS backtest --format csv --column 2,3 ${DATA}/layouts/two_draws.txt
+        RC 0 ERR_MATCH "draws read +6, tested 4"
+        OUT_MATCH "\n3,2026-01-10 Midday,123,456,789,722,X\n3,2026-01-10 Evening,456,789,012,722,X\n4,2026-01-11 Midday,")
+run_cli(NAME backtest-skip-invalid ARGS backtest --summary --skip-invalid ${DATA}/bad_line.txt RC 0
+        ERR_MATCH "^tolvex-cli: [^\n]*bad_line.txt: skipped 1 line that do(es)? not fit the layout: line 4\n$"
+        OUT_MATCH "^draws read +4, tested 2")
+run_cli(NAME backtest-missing-reason ARGS backtest ${WORK}/missing.txt RC 2
+        ERR_MATCH "cannot open '[^']*missing.txt': No such file or directory")
+run_cli(NAME check-utf16 ARGS check 002 ${DATA}/result_utf16.txt RC 0 OUT "${HIT} 4\n")
+if(NOT EMULATOR AND EXISTS /dev/zero)
+    run_cli(NAME backtest-dev-zero ARGS backtest /dev/zero RC 2
+            ERR_MATCH "/dev/zero, line 1: line longer than 65536 bytes")
+endif()
+
+endif()
 
 if(failures GREATER 0)
     message(FATAL_ERROR "${failures} case(s) failed")

@@ -24,6 +24,15 @@ Outcome RunCommand(std::vector<std::string_view> args, const std::string& input 
     return {status, out.str(), err.str()};
 }
 
+std::string Utf16(const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (const char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
 const std::string kResult456123 =
     tolvex::ReduceNumbers(*tolvex::ParseDraw("456"), *tolvex::ParseDraw("123")).text;
 
@@ -67,7 +76,32 @@ TEST(RunCli, CommandsAndErrors) {
         {{"backtest", "--format", "xml"}, "", 2, "", {"unknown format 'xml'"}},
         {{"backtest", "--format"}, "", 2, "", {"needs a value"}},
         {{"backtest", "a", "b"}, "", 2, "", {"at most one file"}},
-        {{"backtest", "/nonexistent/history.txt"}, "", 2, "", {"cannot open"}},
+        {{"backtest", "/nonexistent/history.txt"},
+         "",
+         2,
+         "",
+         {"cannot open '/nonexistent/history.txt': No such file or directory"}},
+        {{"backtest", "--encoding", "latin1"}, "", 2, "", {"unknown encoding 'latin1'"}},
+        {{"backtest", "--newest-first", "--oldest-first"}, "", 2, "", {"contradict"}},
+        {{"backtest", "--column", "2,,3"}, "", 2, "", {"an empty column"}},
+        {{"backtest", "--column", "9"}, "2024001 357\n", 2, "", {"--column 9: the lines have 2"}},
+        {{"backtest", "--column", "1"}, "2024001 357\n", 2, "", {"column 1 holds no draw"}},
+        {{"backtest", "--column", "试机号"},
+         "期号 开奖号码\n1 357\n",
+         2,
+         "",
+         {"no column has that name"}},
+        {{"inspect", "a", "b"}, "", 2, "", {"at most one file"}},
+        // a result saved as UTF-16 is searched as its text
+        {{"check", "002"}, Utf16(kResult456123), 0, hit + " 4\n", {}},
+        {{"check", "001"}, Utf16(kResult456123), 1, "X\n", {}},
+        // labels a spreadsheet would run as formulas
+        {{"backtest", "--format=csv"},
+         "=HYPERLINK(\"x\")\t000\n+1\t000\n-2\t111\n@A1\t123\nplain\t456\n",
+         0,
+         "line,label,previous,last,draw,kept,hit\n3,'-2,000,000,111,720,X\n"
+         "4,'@A1,000,111,123,720,\xE4\xB8\xAD\n5,plain,111,123,456,722,X\n",
+         {"draws read     5"}},
         {{"backtest", "--summary", {"--format=csv"}},
          "000\n000\n111\n",
          0,
@@ -126,6 +160,45 @@ TEST(RunCli, BacktestInvalidLineStopsBeforeAnyOutput) {
         EXPECT_NE(o.err.find("standard input, line 4"), std::string::npos) << o.err;
         EXPECT_NE(o.err.find("2024004 12"), std::string::npos) << o.err;
     }
+}
+
+// A newest-first list read by its labels and by the flag, with rows and as a summary (which
+// keeps only the draws), must give one backtest: the one of the same draws oldest first.
+TEST(RunCli, NewestFirstByLabelsOrFlagGivesTheOldestFirstVerdicts) {
+    std::string oldest, newest;
+    const int draws[] = {0, 0, 111, 123, 456, 999, 135, 0, 246, 111, 468};
+    for (int i = 0; i < 11; ++i) {
+        const std::string line =
+            std::to_string(2024001 + i) + " " + std::to_string(1000 + draws[i]).substr(1) + "\n";
+        oldest += line;
+        newest = line + newest;
+    }
+    const Outcome want = RunCommand({"backtest", "--format", "csv", "--summary"}, oldest);
+    ASSERT_EQ(want.status, 0);
+    EXPECT_NE(want.out.find("\n11,9,5,"), std::string::npos) << want.out;
+    const Outcome want_rows = RunCommand({"backtest", "--format", "csv"}, oldest);
+    for (const bool flag : {false, true}) {
+        SCOPED_TRACE(flag);
+        std::vector<std::string_view> args = {"backtest", "--format", "csv"};
+        if (flag) {
+            args.push_back("--newest-first");
+        }
+        const Outcome rows = RunCommand(args, newest);
+        EXPECT_EQ(rows.status, 0);
+        // the summary text on standard error, after the note on the order
+        EXPECT_TRUE(rows.err.ends_with(want_rows.err)) << rows.err;
+        args.push_back("--summary");
+        const Outcome summary = RunCommand(args, newest);
+        EXPECT_EQ(summary.out, want.out);
+        EXPECT_EQ(summary.err.find("read newest first") != std::string::npos, !flag);
+    }
+    // Draws of one line keep their order when the lines are turned round.
+    const Outcome two = RunCommand({"backtest", "--format", "csv", "--column", "2,3"},
+                                   "2026-01-11 111 222\n2026-01-10 000 000\n");
+    EXPECT_EQ(two.out,
+              "line,label,previous,last,draw,kept,hit\n"
+              "1,2026-01-11 column 2,000,000,111,720,X\n"
+              "1,2026-01-11 column 3,000,111,222,720,X\n");
 }
 
 TEST(RunCli, NewestFirstTestsInTimeOrder) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "decode.h"
 #include "report.h"
 
 namespace {
@@ -65,13 +66,19 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// Column of the first byte of `needle` in characters, counting a UTF-8 character as one.
+// Display column of the first byte of `needle`, a CJK character taking two.
 std::size_t Column(const std::string& line, const std::string& needle) {
-    return LabelWidth(line.substr(0, line.find(needle)));
+    return DisplayWidth(line.substr(0, line.find(needle)));
 }
 
 TEST(ReportWriter, TextColumnsLineUpWhateverTheLabel) {
-    const std::string labels[] = {"2024001", "", "\xE7\xA6\x8F\xE5\xBD\xA9 3D", "a\tb"};
+    std::string long_label;
+    for (int i = 0; i < 30; ++i) {
+        long_label += "\xE7\xA6\x8F";  // 福: 60 columns in all
+    }
+    const std::string labels[] = {"2024001", "",         "\xE7\xA6\x8F\xE5\xBD\xA9 3D",
+                                  "a\tb",    long_label, std::string(45, 'x'),
+                                  "\xD6\xD0"};
     std::size_t width = 0;
     for (const auto& l : labels) {
         width = std::max(width, LabelWidth(l));
@@ -86,13 +93,27 @@ TEST(ReportWriter, TextColumnsLineUpWhateverTheLabel) {
     Summary s;
     w.End(s);
     const auto lines = Lines(out);
-    ASSERT_GE(lines.size(), 5u);
+    ASSERT_GE(lines.size(), 8u);
     const std::size_t column = Column(lines[0], "prev");
-    for (std::size_t i = 1; i <= 4; ++i) {
+    // "   line  " and two blanks around the label column, which takes at most 40
+    EXPECT_EQ(column, 9u + kLabelColumns + 2);
+    for (std::size_t i = 1; i <= 7; ++i) {
         SCOPED_TRACE(lines[i]);
         EXPECT_EQ(Column(lines[i], "123   456   " + std::to_string(99 + i)), column);
         EXPECT_EQ(lines[i].find('\t'), std::string::npos);
     }
+    EXPECT_NE(lines[5].find("\xE7\xA6\x8F\xE2\x80\xA6"), std::string::npos);  // cut: 福…
+    EXPECT_NE(lines[6].find(std::string(39, 'x') + "\xE2\x80\xA6"), std::string::npos);
+    EXPECT_NE(lines[7].find("\xEF\xBF\xBD\xEF\xBF\xBD"), std::string::npos);  // not UTF-8
+}
+
+TEST(CsvLabel, FormulasAreDefused) {
+    EXPECT_EQ(CsvLabel("=1+2"), "'=1+2");
+    EXPECT_EQ(CsvLabel("+1"), "'+1");
+    EXPECT_EQ(CsvLabel("-2,3"), "\"'-2,3\"");
+    EXPECT_EQ(CsvLabel("@A1"), "'@A1");
+    EXPECT_EQ(CsvLabel("2024-01-09"), "2024-01-09");
+    EXPECT_EQ(CsvLabel(""), "");
 }
 
 TEST(ReportWriter, SummaryOfNothingTestedSaysSo) {

@@ -1,0 +1,1384 @@
+// layout.cpp - splitting lines into fields, telling what a field holds, deciding a layout.
+#include "layout.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstring>
+
+namespace tolvex::cli {
+namespace {
+
+constexpr std::string_view kNoBreakSpace = "\xC2\xA0";
+constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
+constexpr std::string_view kFullwidthComma = "\xEF\xBC\x8C";
+
+constexpr bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool AllDigits(std::string_view s) {
+    for (const char c : s) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    return !s.empty();
+}
+
+// Byte length of the blank at line[i] (space, tab unless it delimits, U+00A0, U+3000), or 0.
+inline std::size_t BlankAt(std::string_view line, std::size_t i, bool tab) {
+    const char c = line[i];
+    if (c == ' ' || (tab && c == '\t')) {
+        return 1;
+    }
+    if (static_cast<unsigned char>(c) < 0x80) {
+        return 0;
+    }
+    if (c == '\xC2' && i + 1 < line.size() && line[i + 1] == '\xA0') {
+        return 2;
+    }
+    if (c == '\xE3' && line.substr(i, 3) == kIdeographicSpace) {
+        return 3;
+    }
+    return 0;
+}
+
+std::size_t SkipBlanks(std::string_view line, std::size_t i, bool tab) {
+    while (i < line.size()) {
+        const std::size_t n = BlankAt(line, i, tab);
+        if (n == 0) {
+            break;
+        }
+        i += n;
+    }
+    return i;
+}
+
+std::size_t TrimBack(std::string_view line, std::size_t begin, std::size_t end, bool tab) {
+    while (end > begin) {
+        const char c = line[end - 1];
+        if (c == ' ' || (tab && c == '\t')) {
+            --end;
+        } else if (end - begin >= 2 && line.substr(end - 2, 2) == kNoBreakSpace) {
+            end -= 2;
+        } else if (end - begin >= 3 && line.substr(end - 3, 3) == kIdeographicSpace) {
+            end -= 3;
+        } else {
+            break;
+        }
+    }
+    return end;
+}
+
+std::string_view DelimiterText(Delimiter d) {
+    switch (d) {
+        case Delimiter::Tab:
+            return "\t";
+        case Delimiter::FullwidthComma:
+            return kFullwidthComma;
+        case Delimiter::Comma:
+            return ",";
+        case Delimiter::Semicolon:
+            return ";";
+        case Delimiter::Pipe:
+            return "|";
+        default:
+            return "";
+    }
+}
+
+bool StartsWith(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+    return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+// Digits at s[i..] as a number, at most `max` of them; advances i.
+std::optional<unsigned> Digits(std::string_view s, std::size_t& i, std::size_t min,
+                               std::size_t max) {
+    std::size_t n = 0;
+    unsigned value = 0;
+    while (i + n < s.size() && n < max && IsDigit(s[i + n])) {
+        value = value * 10 + static_cast<unsigned>(s[i + n] - '0');
+        ++n;
+    }
+    if (n < min || (i + n < s.size() && IsDigit(s[i + n]))) {
+        return std::nullopt;
+    }
+    i += n;
+    return value;
+}
+
+// What may follow a date in its field: nothing, a weekday in words or brackets, a time.
+bool DateRestOk(std::string_view rest) {
+    std::size_t i = 0;
+    while (i < rest.size() && (rest[i] == ' ' || rest[i] == 'T' || rest[i] == ',')) {
+        ++i;
+    }
+    if (i < rest.size() && IsDigit(rest[i])) {
+        // a time of day: h:mm or hh:mm[:ss]
+        if (!Digits(rest, i, 1, 2) || i >= rest.size() || rest[i] != ':') {
+            return false;
+        }
+        ++i;
+        if (!Digits(rest, i, 2, 2)) {
+            return false;
+        }
+        if (i < rest.size() && rest[i] == ':') {
+            ++i;
+            if (!Digits(rest, i, 2, 2)) {
+                return false;
+            }
+        }
+    }
+    return std::none_of(rest.begin() + static_cast<std::ptrdiff_t>(i), rest.end(), IsDigit);
+}
+
+std::optional<std::uint64_t> MakeDate(unsigned y, unsigned m, unsigned d) {
+    if (y < 1900 || y > 2199 || m < 1 || m > 12 || d < 1 || d > 31) {
+        return std::nullopt;
+    }
+    return std::uint64_t{y} * 10000 + m * 100 + d;
+}
+
+// A month's name at s[i..] in English ("Jan", "January", "Sept"); advances i.
+std::optional<unsigned> MonthName(std::string_view s, std::size_t& i) {
+    std::size_t n = 0;
+    std::string word;
+    while (i + n < s.size() && std::isalpha(static_cast<unsigned char>(s[i + n]))) {
+        word += static_cast<char>(std::tolower(static_cast<unsigned char>(s[i + n])));
+        ++n;
+    }
+    static constexpr std::array<std::string_view, 12> kMonths = {
+        "january", "february", "march",     "april",   "may",      "june",
+        "july",    "august",   "september", "october", "november", "december"};
+    if (n < 3) {
+        return std::nullopt;
+    }
+    for (unsigned m = 0; m < 12; ++m) {
+        if (StartsWith(kMonths[m], word) || (m == 8 && word == "sept")) {
+            i += n;
+            if (i < s.size() && s[i] == '.') {
+                ++i;
+            }
+            return m + 1;
+        }
+    }
+    return std::nullopt;
+}
+
+bool SkipWeekday(std::string_view s, std::size_t& i) {
+    static constexpr std::array<std::string_view, 7> kDays = {
+        "monday", "tuesday", "wednesday", "thursday", "friday", "saturday", "sunday"};
+    std::size_t n = 0;
+    std::string word;
+    while (i + n < s.size() && std::isalpha(static_cast<unsigned char>(s[i + n]))) {
+        word += static_cast<char>(std::tolower(static_cast<unsigned char>(s[i + n])));
+        ++n;
+    }
+    if (n < 3) {
+        return false;
+    }
+    for (const auto day : kDays) {
+        if (StartsWith(day, word) || (word.size() == 4 && StartsWith(day, word.substr(0, 3)))) {
+            i += n;
+            while (i < s.size() && (s[i] == ',' || s[i] == '.' || s[i] == ' ')) {
+                ++i;
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+void SkipSpaces(std::string_view s, std::size_t& i) {
+    while (i < s.size() && s[i] == ' ') {
+        ++i;
+    }
+}
+
+std::optional<std::uint64_t> EnglishDate(std::string_view s) {
+    std::size_t i = 0;
+    SkipWeekday(s, i);
+    std::size_t j = i;
+    if (const auto m = MonthName(s, j)) {
+        // Jan 9, 2026
+        SkipSpaces(s, j);
+        const auto d = Digits(s, j, 1, 2);
+        if (!d) {
+            return std::nullopt;
+        }
+        if (j < s.size() && s[j] == ',') {
+            ++j;
+        }
+        SkipSpaces(s, j);
+        const auto y = Digits(s, j, 4, 4);
+        if (!y || !DateRestOk(s.substr(j))) {
+            return std::nullopt;
+        }
+        return MakeDate(*y, *m, *d);
+    }
+    // 9 Jan 2026
+    const auto d = Digits(s, i, 1, 2);
+    if (!d) {
+        return std::nullopt;
+    }
+    SkipSpaces(s, i);
+    const auto m = MonthName(s, i);
+    if (!m) {
+        return std::nullopt;
+    }
+    if (i < s.size() && s[i] == ',') {
+        ++i;
+    }
+    SkipSpaces(s, i);
+    const auto y = Digits(s, i, 4, 4);
+    if (!y || !DateRestOk(s.substr(i))) {
+        return std::nullopt;
+    }
+    return MakeDate(*y, *m, *d);
+}
+
+// Three or four single digits joined by one repeated separator: the number of digits, or 0.
+std::size_t JoinedDigits(std::string_view s, int* value) {
+    static constexpr std::string_view kGapChars = " \t,;:|-/=";
+    if (s.empty() || !IsDigit(s[0])) {
+        return 0;
+    }
+    std::string_view gap;
+    std::size_t count = 0;
+    int number = 0;
+    std::size_t i = 0;
+    for (;;) {
+        if (i >= s.size() || !IsDigit(s[i])) {
+            return 0;
+        }
+        number = number * 10 + (s[i] - '0');
+        ++count;
+        ++i;
+        if (i == s.size()) {
+            break;
+        }
+        const std::size_t gap_begin = i;
+        while (i < s.size() && kGapChars.find(s[i]) != std::string_view::npos) {
+            ++i;
+        }
+        const std::string_view this_gap = s.substr(gap_begin, i - gap_begin);
+        if (this_gap.empty() || (count > 1 && this_gap != gap) || count >= 4) {
+            return 0;
+        }
+        gap = this_gap;
+    }
+    if (count < 3) {
+        return 0;
+    }
+    if (value != nullptr) {
+        *value = number;
+    }
+    return count;
+}
+
+std::optional<std::string_view> StripIssue(std::string_view s) {
+    constexpr std::string_view kDi = "\xE7\xAC\xAC";  // 第
+    constexpr std::string_view kQi = "\xE6\x9C\x9F";  // 期
+    const bool di = StartsWith(s, kDi), qi = EndsWith(s, kQi);
+    if (!di && !qi) {
+        return std::nullopt;
+    }
+    s = s.substr(di ? kDi.size() : 0, s.size() - (di ? kDi.size() : 0) - (qi ? kQi.size() : 0));
+    if (!AllDigits(s) || s.size() < 3) {
+        return std::nullopt;
+    }
+    return s;
+}
+
+bool IsAmount(std::string_view s) {
+    static constexpr std::string_view kPrefixes[] = {
+        "$", "\xC2\xA5", "\xEF\xBF\xA5", "\xE2\x82\xAC", "RMB", "US$"};
+    static constexpr std::string_view kSuffixes[] = {"\xE5\x85\x83", "\xE4\xB8\x87", "\xE4\xBA\xBF",
+                                                     " USD", " CNY"};
+    bool currency = false;
+    for (const auto p : kPrefixes) {
+        if (StartsWith(s, p)) {
+            s.remove_prefix(p.size());
+            currency = true;
+            break;
+        }
+    }
+    for (const auto p : kSuffixes) {
+        if (EndsWith(s, p)) {
+            s.remove_suffix(p.size());
+            currency = true;
+            break;
+        }
+    }
+    while (!s.empty() && s.front() == ' ') {
+        s.remove_prefix(1);
+    }
+    if (s.empty() || !IsDigit(s[0])) {
+        return false;
+    }
+    // integer part: plain digits, or groups of three after a comma
+    std::size_t i = 0;
+    while (i < s.size() && IsDigit(s[i])) {
+        ++i;
+    }
+    bool grouped = false;
+    if (i <= 3) {
+        while (i + 4 <= s.size() && s[i] == ',' && AllDigits(s.substr(i + 1, 3)) &&
+               (i + 4 == s.size() || !IsDigit(s[i + 4]))) {
+            i += 4;
+            grouped = true;
+        }
+    }
+    bool decimals = false;
+    if (i < s.size() && s[i] == '.') {
+        const std::size_t begin = ++i;
+        while (i < s.size() && IsDigit(s[i])) {
+            ++i;
+        }
+        decimals = i > begin;
+        if (!decimals) {
+            return false;
+        }
+    }
+    return i == s.size() && (currency || grouped || decimals);
+}
+
+std::string NormalName(std::string_view name) {
+    std::string out;
+    for (std::size_t i = 0; i < name.size();) {
+        const char c = name[i];
+        if (c == ' ' || c == '_' || c == '-' || c == '.' || c == '#' || c == ':' || c == '\t' ||
+            c == '"' || c == '*') {
+            ++i;
+        } else if (StartsWith(name.substr(i), "\xEF\xBC\x9A") ||
+                   StartsWith(name.substr(i), kIdeographicSpace)) {
+            i += 3;  // full-width colon, ideographic space
+        } else {
+            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            ++i;
+        }
+    }
+    return out;
+}
+
+bool InList(std::string_view name, std::span<const std::string_view> list) {
+    const std::string n = NormalName(name);
+    return !n.empty() && std::find(list.begin(), list.end(), n) != list.end();
+}
+
+// --- detection ------------------------------------------------------------------------------
+
+struct Split {
+    std::uint64_t number;
+    std::string_view text;
+    std::vector<Field> fields;
+};
+
+struct Column {
+    std::array<std::size_t, 11> kinds{};       // per FieldKind, over the lines that fit
+    std::size_t draws = 0;                     // Draw or Joined
+    std::size_t fours = 0;                     // Four or JoinedFour, not years
+    bool consecutive = false;                  // three-digit values that count up or down by one
+    bool years = true;                         // every Four a year
+    std::optional<std::string_view> constant;  // the same text on every line
+    std::string name;
+    bool triple_name = false;  // the header's name covers this column and the next two
+};
+
+bool IsDrawKind(FieldKind k) {
+    return k == FieldKind::Draw || k == FieldKind::Joined;
+}
+
+std::string Quote(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+std::string Range(std::size_t column, std::size_t width) {
+    std::string s = std::to_string(column + 1);
+    if (width > 1) {
+        s += "-" + std::to_string(column + width);
+    }
+    return s;
+}
+
+class Detector {
+  public:
+    Detector(std::span<const SampleLine> data, const SampleLine* comment,
+             const DetectOptions& options, Delimiter delimiter)
+        : options_(options), delimiter_(delimiter) {
+        for (const auto& line : data) {
+            Split s{line.number, line.text, {}};
+            SplitFields(line.text, delimiter, s.fields);
+            lines_.push_back(std::move(s));
+        }
+        DecideHeader(comment);
+        need_ = options.lenient ? lines_.size() / 2 + 1 : lines_.size();
+        DecideColumns();
+        Gather();
+    }
+
+    // Whether the delimiter occurs on the lines that must fit.
+    static bool Occurs(std::span<const SampleLine> data, Delimiter d, bool lenient) {
+        if (d == Delimiter::None) {
+            return true;
+        }
+        std::size_t with = 0;
+        std::vector<Field> fields;
+        for (const auto& line : data) {
+            SplitFields(line.text, d, fields);
+            with += fields.size() > 1;
+        }
+        const std::size_t need = lenient ? data.size() / 2 + 1 : data.size();
+        return with > 0 && (d == Delimiter::Blanks || with >= need);
+    }
+
+    enum class Outcome { Chosen, Ambiguous, None, Failed };
+
+    Outcome Choose(Layout& layout, std::string& message) {
+        if (lines_.empty()) {
+            // a header and no data
+            layout.header_line = header_line_;
+            layout.header = header_;
+            return Outcome::Chosen;
+        }
+        layout.delimiter = delimiter_;
+        for (const auto& line : lines_) {
+            layout.no_break_spaces =
+                layout.no_break_spaces || line.text.find(kNoBreakSpace) != std::string_view::npos;
+            layout.ideographic_spaces = layout.ideographic_spaces ||
+                                        line.text.find(kIdeographicSpace) != std::string_view::npos;
+        }
+        layout.columns = columns_;
+        layout.exact = exact_;
+        layout.header_line = header_line_;
+        layout.header = header_;
+        if (!options_.columns.empty()) {
+            if (!ChooseGiven(layout.draws, message)) {
+                return Outcome::Failed;
+            }
+            layout.chosen_by = "given with --column";
+        } else {
+            const Outcome o = ChooseFound(layout, message);
+            if (o != Outcome::Chosen) {
+                return o;
+            }
+        }
+        DecideLabel(layout);
+        return Outcome::Chosen;
+    }
+
+    // The first line that stops a draw from being read, with the reason, for when no column
+    // holds a draw on every line.
+    std::string Trouble() const {
+        // Judged with the most common number of fields: a line with another number is one
+        // that does not share the layout.
+        const auto at = [&](const Split& s, std::size_t c, std::size_t width) {
+            if (s.fields.size() != mode_ || c + width > mode_) {
+                return false;
+            }
+            for (std::size_t k = 0; k < width; ++k) {
+                const FieldKind kind = ClassifyField(FieldValue(s.text, s.fields[c + k]));
+                if (width == 1 ? !IsDrawKind(kind) : kind != FieldKind::Digit) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        std::size_t best = 0, best_width = 1, best_count = 0;
+        for (std::size_t c = 0; c < mode_; ++c) {
+            for (const std::size_t width : {std::size_t{1}, std::size_t{3}}) {
+                std::size_t count = 0;
+                for (const auto& s : lines_) {
+                    count += at(s, c, width);
+                }
+                if (count > best_count) {
+                    best = c;
+                    best_width = width;
+                    best_count = count;
+                }
+            }
+        }
+        for (const Split& s : lines_) {
+            const std::string where = "line " + std::to_string(s.number) + ": ";
+            if (s.fields.size() != mode_) {
+                return where + std::to_string(s.fields.size()) +
+                       (s.fields.size() == 1 ? " field" : " fields") + " (" +
+                       std::string(DelimiterName(delimiter_)) + ") where most lines have " +
+                       std::to_string(mode_) + ": " + std::string(s.text) +
+                       "\n(the lines of a file must share one layout)";
+            }
+            if (!at(s, best, best_width)) {
+                std::string m = where + "no draw found in: " + std::string(s.text);
+                if (best_count > 0) {
+                    m += "\n(the draw stands in column " + Range(best, best_width) +
+                         " of the other lines)";
+                }
+                return m;
+            }
+        }
+        return "no draw found";
+    }
+
+  private:
+    bool Fits(const Split& s) const {
+        return exact_ ? s.fields.size() == columns_ : s.fields.size() >= columns_;
+    }
+
+    std::string_view Value(const Split& s, std::size_t c) const {
+        if (exact_ || c > 0) {
+            const std::size_t extra = s.fields.size() - columns_;
+            return FieldValue(s.text, s.fields[c + extra]);
+        }
+        const std::size_t extra = s.fields.size() - columns_;
+        return s.text.substr(s.fields[0].begin, s.fields[extra].end - s.fields[0].begin);
+    }
+
+    bool DrawAt(const Split& s, std::size_t c, std::size_t width) const {
+        if (!Fits(s) || c + width > columns_) {
+            return false;
+        }
+        if (width == 1) {
+            return IsDrawKind(ClassifyField(Value(s, c)));
+        }
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (ClassifyField(Value(s, c + k)) != FieldKind::Digit) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Names only, and a known one among them unless `named_only` is false and the line has no
+    // digits at all.
+    static bool IsHeader(std::string_view text, std::span<const Field> fields, bool named_only) {
+        bool named = false;
+        for (const Field& f : fields) {
+            const std::string_view v = FieldValue(text, f);
+            const FieldKind k = ClassifyField(v);
+            if (k != FieldKind::Text && k != FieldKind::Empty) {
+                return false;
+            }
+            named = named || IsDrawName(v) || IsOtherName(v);
+        }
+        const bool digits = std::any_of(text.begin(), text.end(), IsDigit);
+        return named || (!named_only && !digits && !fields.empty());
+    }
+
+    void DecideHeader(const SampleLine* comment) {
+        // A line of unknown names is a header only above data.
+        if (!lines_.empty() && IsHeader(lines_[0].text, lines_[0].fields, lines_.size() == 1)) {
+            header_line_ = lines_[0].number;
+            for (const Field& f : lines_[0].fields) {
+                header_.emplace_back(FieldValue(lines_[0].text, f));
+            }
+            lines_.erase(lines_.begin());
+            return;
+        }
+        if (comment == nullptr) {
+            return;
+        }
+        std::string_view text = comment->text;
+        text.remove_prefix(std::min(text.find('#') + 1, text.size()));
+        std::vector<Field> fields;
+        SplitFields(text, delimiter_, fields);
+        if (fields.size() > 1 && IsHeader(text, fields, true)) {
+            header_line_ = comment->number;
+            for (const Field& f : fields) {
+                header_.emplace_back(FieldValue(text, f));
+            }
+        }
+    }
+
+    void DecideColumns() {
+        if (lines_.empty()) {
+            return;
+        }
+        std::vector<std::size_t> counts;
+        for (const auto& s : lines_) {
+            counts.push_back(s.fields.size());
+        }
+        std::sort(counts.begin(), counts.end());
+        // the most common count, the larger on a tie
+        std::size_t mode = counts[0], mode_n = 0;
+        for (std::size_t i = 0; i < counts.size();) {
+            std::size_t j = i;
+            while (j < counts.size() && counts[j] == counts[i]) {
+                ++j;
+            }
+            if (j - i >= mode_n) {
+                mode = counts[i];
+                mode_n = j - i;
+            }
+            i = j;
+        }
+        mode_ = mode;
+        if (mode_n >= need_ || delimiter_ != Delimiter::Blanks) {
+            columns_ = mode;
+            exact_ = true;
+            return;
+        }
+        // Blanks inside a label: count the columns from the right.
+        exact_ = false;
+        columns_ = counts[counts.size() - need_];
+    }
+
+    void Gather() {
+        cols_.assign(columns_, Column{});
+        std::vector<std::optional<int>> last(columns_);
+        std::vector<int> step(columns_, 0);
+        std::vector<bool> stepping(columns_, true);
+        std::vector<std::size_t> values(columns_, 0);
+        std::vector<bool> varied(columns_, false);
+        for (const auto& s : lines_) {
+            if (!Fits(s)) {
+                continue;
+            }
+            for (std::size_t c = 0; c < columns_; ++c) {
+                Column& col = cols_[c];
+                const std::string_view v = Value(s, c);
+                const FieldKind k = ClassifyField(v);
+                ++col.kinds[static_cast<std::size_t>(k)];
+                col.draws += IsDrawKind(k);
+                if (k == FieldKind::Four || k == FieldKind::JoinedFour) {
+                    ++col.fours;
+                    const bool year = k == FieldKind::Four && v >= "1900" && v <= "2199";
+                    col.years = col.years && year;
+                }
+                if (k != FieldKind::Text || (col.constant && *col.constant != v)) {
+                    varied[c] = true;
+                }
+                col.constant = v;
+                if (k == FieldKind::Draw) {
+                    const int n = (v[0] - '0') * 100 + (v[1] - '0') * 10 + (v[2] - '0');
+                    if (last[c]) {
+                        const int d = n - *last[c];
+                        stepping[c] =
+                            stepping[c] && (d == 1 || d == -1) && (step[c] == 0 || step[c] == d);
+                        step[c] = d;
+                    }
+                    last[c] = n;
+                    ++values[c];
+                }
+            }
+        }
+        for (std::size_t c = 0; c < columns_; ++c) {
+            cols_[c].consecutive = stepping[c] && values[c] >= 3;
+            if (varied[c]) {
+                cols_[c].constant.reset();
+            }
+        }
+        NameColumns();
+    }
+
+    std::size_t DigitCount(std::size_t c) const {
+        return cols_[c].kinds[static_cast<std::size_t>(FieldKind::Digit)];
+    }
+
+    void NameColumns() {
+        const std::size_t h = header_.size();
+        if (h > 0 && exact_ && h <= columns_ && (columns_ - h) % 2 == 0) {
+            // A header name may stand over a draw written as three single-digit fields.
+            std::size_t triples = (columns_ - h) / 2;
+            std::size_t j = 0;
+            for (std::size_t i = 0; i < h && j < columns_; ++i) {
+                const bool spread = triples > 0 && j + 2 < columns_ &&
+                                    (IsDrawName(header_[i]) || IsOtherName(header_[i])) &&
+                                    DigitCount(j) >= need_ && DigitCount(j + 1) >= need_ &&
+                                    DigitCount(j + 2) >= need_;
+                const std::size_t width = spread ? 3 : 1;
+                for (std::size_t k = 0; k < width; ++k) {
+                    cols_[j + k].name = header_[i];
+                }
+                cols_[j].triple_name = spread;
+                triples -= spread;
+                j += width;
+            }
+            if (j != columns_ || triples != 0) {
+                for (auto& col : cols_) {
+                    col.name.clear();
+                    col.triple_name = false;
+                }
+            }
+        }
+        // Text that stands before a column on every line names it: "开奖号码 3 5 7 试机号 4 6 8".
+        for (std::size_t c = 1; c < columns_; ++c) {
+            const auto& before = cols_[c - 1].constant;
+            if (cols_[c].name.empty() && before && IsInlineName(*before)) {
+                cols_[c].name = std::string(*before);
+                for (std::size_t k = c + 1; k < c + 3 && k < columns_; ++k) {
+                    if (cols_[k].name.empty() && DigitCount(c) >= need_) {
+                        cols_[k].name = cols_[c].name;
+                    }
+                }
+            }
+        }
+    }
+
+    static bool IsInlineName(std::string_view text) {
+        return IsDrawName(text) || IsOtherName(text) || EndsWith(text, ":") ||
+               EndsWith(text, "\xEF\xBC\x9A");
+    }
+
+    struct Candidate {
+        DrawColumn column;
+        bool four;  // a draw of more than three digits
+    };
+
+    std::vector<Candidate> Candidates() const {
+        std::vector<Candidate> found;
+        for (std::size_t c = 0; c < columns_; ++c) {
+            const Column& col = cols_[c];
+            if (col.draws >= need_ && !col.consecutive) {
+                found.push_back({{c, 1, col.name}, false});
+            } else if (col.fours >= need_ && !col.years) {
+                found.push_back({{c, 1, col.name}, true});
+            }
+        }
+        // Runs of single-digit columns; a header name over three of them, or a name that is
+        // never a draw's, ends a run.
+        for (std::size_t c = 0; c < columns_;) {
+            if (DigitCount(c) < need_ || IsOtherName(cols_[c].name)) {
+                ++c;
+                continue;
+            }
+            std::size_t end = c + 1;
+            while (end < columns_ && DigitCount(end) >= need_ && !cols_[end].triple_name &&
+                   !IsOtherName(cols_[end].name)) {
+                ++end;
+            }
+            if (end - c >= 3) {
+                // a name shared by the three (a header's or one written before them)
+                const bool shared =
+                    cols_[c].name == cols_[c + 1].name && cols_[c].name == cols_[c + 2].name;
+                found.push_back({{c, end - c, shared ? cols_[c].name : ""}, end - c > 3});
+            }
+            c = end;
+        }
+        std::sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
+            return a.column.column < b.column.column;
+        });
+        return found;
+    }
+
+    // A sample value of a candidate from the first line it fits: "357", "3 5 7".
+    std::string Example(const DrawColumn& d) const {
+        for (const auto& s : lines_) {
+            if (!Fits(s)) {
+                continue;
+            }
+            std::string text;
+            for (std::size_t k = 0; k < d.width; ++k) {
+                text += (k > 0 ? " " : "") + std::string(Value(s, d.column + k));
+            }
+            return text + " (line " + std::to_string(s.number) + ")";
+        }
+        return "";
+    }
+
+    Outcome ChooseFound(Layout& layout, std::string& message) {
+        const auto found = Candidates();
+        std::vector<const Candidate*> three, named;
+        for (const auto& c : found) {
+            if (c.four) {
+                continue;
+            }
+            if (IsDrawName(c.column.name)) {
+                named.push_back(&c);
+            }
+            if (!IsOtherName(c.column.name)) {
+                three.push_back(&c);
+            }
+        }
+        if (named.size() == 1) {
+            layout.draws = {named[0]->column};
+            layout.chosen_by = "by its name " + Quote(named[0]->column.name);
+            return Outcome::Chosen;
+        }
+        const auto& choice = named.size() > 1 ? named : three;
+        if (choice.size() == 1) {
+            layout.draws = {choice[0]->column};
+            layout.chosen_by = choice[0]->column.width == 1
+                                   ? "the only column that holds a draw on every line"
+                                   : "the only three single-digit columns on every line";
+            return Outcome::Chosen;
+        }
+        if (choice.size() > 1) {
+            message = "more than one column could hold the draw:\n";
+            for (const Candidate* c : choice) {
+                message += "  " + DescribeColumn(c->column) + ", e.g. " + Example(c->column) + "\n";
+            }
+            message += "choose with --column N or --column NAME; several, as --column " +
+                       Range(choice[0]->column.column, 1) + "," +
+                       Range(choice[1]->column.column, 1) +
+                       ", read the draws of each line in that order";
+            return Outcome::Ambiguous;
+        }
+        for (const auto& c : found) {
+            if (!c.four) {
+                continue;
+            }
+            if (c.column.width == 1) {
+                message = DescribeColumn(c.column) + " holds draws of four digits, e.g. " +
+                          Example(c.column) + ": this is not a three-digit game";
+            } else {
+                message = DescribeColumn(c.column) + " hold " + std::to_string(c.column.width) +
+                          " single digits in a row, e.g. " + Example(c.column) +
+                          ": a game of more than three digits is not read; when a bonus digit "
+                          "or a second draw stands among them, choose the draw with --column " +
+                          Range(c.column.column, 3);
+            }
+            return Outcome::Failed;
+        }
+        return Outcome::None;
+    }
+
+    bool ChooseGiven(std::vector<DrawColumn>& draws, std::string& message) {
+        for (const std::string& given : options_.columns) {
+            std::string_view spec = given;
+            while (!spec.empty() && spec.front() == ' ') {
+                spec.remove_prefix(1);
+            }
+            while (!spec.empty() && spec.back() == ' ') {
+                spec.remove_suffix(1);
+            }
+            std::size_t c = 0, width = 0;
+            const std::size_t dash = spec.find('-');
+            if (AllDigits(spec)) {
+                c = static_cast<std::size_t>(std::stoul(std::string(spec.substr(0, 6))));
+            } else if (dash != std::string_view::npos && AllDigits(spec.substr(0, dash)) &&
+                       AllDigits(spec.substr(dash + 1))) {
+                c = static_cast<std::size_t>(std::stoul(std::string(spec.substr(0, 6))));
+                const auto to = std::stoul(std::string(spec.substr(dash + 1, 6)));
+                width = to + 1 > c ? to + 1 - c : 0;
+                if (width != 1 && width != 3) {
+                    message = "--column " + std::string(spec) +
+                              ": a draw stands in one column or three adjacent ones";
+                    return false;
+                }
+            } else {
+                const std::string want = NormalName(spec);
+                for (std::size_t k = 0; k < columns_ && c == 0; ++k) {
+                    if (!want.empty() && NormalName(cols_[k].name) == want) {
+                        c = k + 1;
+                        width = cols_[k].triple_name ? 3 : 0;
+                    }
+                }
+                if (c == 0) {
+                    message = "--column " + Quote(spec) + ": no column has that name";
+                    if (!header_.empty()) {
+                        message += " (the header has";
+                        for (const auto& h : header_) {
+                            message += " " + Quote(h);
+                        }
+                        message += ")";
+                    }
+                    return false;
+                }
+            }
+            if (c == 0 || c > columns_) {
+                message = "--column " + std::string(spec) + ": the lines have " +
+                          std::to_string(columns_) + (columns_ == 1 ? " column" : " columns") +
+                          " (" + std::string(DelimiterName(delimiter_)) + ")";
+                return false;
+            }
+            --c;
+            if (width == 0) {
+                width = DigitCount(c) > cols_[c].draws ? 3 : 1;
+            }
+            const DrawColumn d{c, width, cols_[c].name};
+            if (c + width > columns_) {
+                message = "--column " + std::string(spec) + ": " + DescribeColumn(d) +
+                          " run past the last column";
+                return false;
+            }
+            std::size_t held = 0;
+            const Split* miss = nullptr;
+            for (const auto& s : lines_) {
+                if (DrawAt(s, c, width)) {
+                    ++held;
+                } else if (miss == nullptr) {
+                    miss = &s;
+                }
+            }
+            if (held < need_) {
+                message = "line " + std::to_string(miss->number) + ": " + DescribeColumn(d) +
+                          " holds no draw in: " + std::string(miss->text);
+                return false;
+            }
+            for (const auto& other : draws) {
+                if (c < other.column + other.width && other.column < c + width) {
+                    message =
+                        "--column: " + DescribeColumn(d) + " overlaps " + DescribeColumn(other);
+                    return false;
+                }
+            }
+            draws.push_back(d);
+        }
+        return true;
+    }
+
+    void DecideLabel(Layout& layout) const {
+        std::size_t first = columns_;
+        for (const auto& d : layout.draws) {
+            first = std::min(first, d.column);
+        }
+        // Names written before the draw on every line ("开奖号码", "Result:") and other draws
+        // (a midday draw before the evening one) are no label.
+        while (first > 0 &&
+               ((cols_[first - 1].constant && IsInlineName(*cols_[first - 1].constant)) ||
+                (cols_[first - 1].draws >= need_ && !cols_[first - 1].consecutive))) {
+            --first;
+        }
+        layout.label_columns = first;
+        for (std::size_t c = 0; c < first && layout.key == KeyKind::None; ++c) {
+            const auto& kinds = cols_[c].kinds;
+            if (kinds[static_cast<std::size_t>(FieldKind::Issue)] >= need_) {
+                layout.key = KeyKind::Issue;
+                layout.key_column = c;
+            } else if (kinds[static_cast<std::size_t>(FieldKind::Date)] >= need_) {
+                layout.key = KeyKind::Date;
+                layout.key_column = c;
+            }
+        }
+        if (layout.key == KeyKind::None) {
+            return;
+        }
+        // The way most steps go; a line that steps the other way is out of order.
+        std::size_t up = 0, down = 0;
+        std::uint64_t up_lines[2] = {}, down_lines[2] = {};
+        std::optional<std::uint64_t> last;
+        std::uint64_t last_line = 0;
+        for (const auto& s : lines_) {
+            if (!Fits(s)) {
+                continue;
+            }
+            const std::string_view v = Value(s, layout.key_column);
+            const auto key = layout.key == KeyKind::Issue ? IssueKey(v) : DateKey(v);
+            if (!key) {
+                continue;
+            }
+            if (last && *key != *last) {
+                std::uint64_t* lines = *key > *last ? up_lines : down_lines;
+                if ((*key > *last ? up++ : down++) == 0) {
+                    lines[0] = last_line;
+                    lines[1] = s.number;
+                }
+            }
+            last = key;
+            last_line = s.number;
+        }
+        if (up != down) {
+            layout.label_order = up > down ? Order::OldestFirst : Order::NewestFirst;
+            const std::uint64_t* lines = up > down ? up_lines : down_lines;
+            layout.order_lines[0] = lines[0];
+            layout.order_lines[1] = lines[1];
+        }
+    }
+
+    const DetectOptions& options_;
+    Delimiter delimiter_;
+    std::vector<Split> lines_;
+    std::uint64_t header_line_ = 0;
+    std::vector<std::string> header_;
+    std::size_t need_ = 0;
+    std::size_t columns_ = 0;
+    std::size_t mode_ = 0;  // the most common number of fields
+    bool exact_ = true;
+    std::vector<Column> cols_;
+};
+
+}  // namespace
+
+std::string_view DelimiterName(Delimiter delimiter) {
+    switch (delimiter) {
+        case Delimiter::None:
+            return "none (one column)";
+        case Delimiter::Tab:
+            return "tab";
+        case Delimiter::FullwidthComma:
+            return "full-width comma";
+        case Delimiter::Comma:
+            return "comma";
+        case Delimiter::Semicolon:
+            return "semicolon";
+        case Delimiter::Pipe:
+            return "pipe";
+        case Delimiter::Blanks:
+            return "blanks";
+    }
+    return "";
+}
+
+void SplitFields(std::string_view line, Delimiter delimiter, std::vector<Field>& fields) {
+    fields.clear();
+    const auto size = static_cast<std::uint32_t>(line.size());
+    if (delimiter == Delimiter::None) {
+        const std::size_t begin = SkipBlanks(line, 0, true);
+        const std::size_t end = TrimBack(line, begin, line.size(), true);
+        if (end > begin) {
+            fields.push_back(
+                {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end), false, false});
+        }
+        return;
+    }
+    if (delimiter == Delimiter::Blanks) {
+        std::size_t i = 0;
+        for (;;) {
+            i = SkipBlanks(line, i, true);
+            if (i >= size) {
+                return;
+            }
+            const std::size_t begin = i;
+            while (i < size) {
+                const char c = line[i];
+                if (c == ' ' || c == '\t' ||
+                    (static_cast<unsigned char>(c) >= 0x80 && BlankAt(line, i, true) != 0)) {
+                    break;
+                }
+                ++i;
+            }
+            fields.push_back(
+                {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(i), false, false});
+        }
+    }
+    const std::string_view d = DelimiterText(delimiter);
+    const bool tab = delimiter != Delimiter::Tab;  // tabs are blanks unless they delimit
+    std::size_t pos = 0;
+    for (;;) {
+        const std::size_t begin = SkipBlanks(line, pos, tab);
+        std::size_t next = std::string_view::npos;
+        if (begin < size && line[begin] == '"') {
+            bool escaped = false;
+            std::size_t j = begin + 1;
+            while (j < size) {
+                if (line[j] == '"') {
+                    if (j + 1 < size && line[j + 1] == '"') {
+                        escaped = true;
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            if (j < size) {
+                const std::size_t after = SkipBlanks(line, j + 1, tab);
+                if (after == size || line.substr(after, d.size()) == d) {
+                    fields.push_back({static_cast<std::uint32_t>(begin),
+                                      static_cast<std::uint32_t>(j + 1), true, escaped});
+                    next = after;
+                }
+            }
+        }
+        if (next == std::string_view::npos) {
+            // unquoted, or quotes that do not close the field: the text as it stands
+            next = line.find(d, begin);
+            if (next == std::string_view::npos) {
+                next = size;
+            }
+            const std::size_t end = TrimBack(line, begin, next, tab);
+            fields.push_back({static_cast<std::uint32_t>(begin),
+                              static_cast<std::uint32_t>(std::max(begin, end)), false, false});
+        }
+        if (next >= size) {
+            break;
+        }
+        pos = next + d.size();
+        if (pos >= size) {
+            break;
+        }
+    }
+    while (!fields.empty() && fields.back().end == fields.back().begin) {
+        fields.pop_back();
+    }
+}
+
+std::string_view FieldValue(std::string_view line, const Field& field) {
+    if (field.quoted) {
+        return line.substr(field.begin + 1, field.end - field.begin - 2);
+    }
+    return line.substr(field.begin, field.end - field.begin);
+}
+
+FieldKind ClassifyField(std::string_view v) {
+    if (v.empty()) {
+        return FieldKind::Empty;
+    }
+    if (AllDigits(v)) {
+        switch (v.size()) {
+            case 1:
+                return FieldKind::Digit;
+            case 2:
+                return FieldKind::Number;
+            case 3:
+                return FieldKind::Draw;
+            case 4:
+                return FieldKind::Four;
+            default:
+                return FieldKind::Issue;
+        }
+    }
+    if (IsDigit(v[0])) {
+        const std::size_t joined = JoinedDigits(v, nullptr);
+        if (joined == 3) {
+            return FieldKind::Joined;
+        }
+        if (joined == 4) {
+            return FieldKind::JoinedFour;
+        }
+    }
+    if (StripIssue(v)) {
+        return FieldKind::Issue;
+    }
+    if (DateKey(v)) {
+        return FieldKind::Date;
+    }
+    if (IsAmount(v)) {
+        return FieldKind::Amount;
+    }
+    std::size_t i = v[0] == '-' || v[0] == '+' ? 1 : 0;
+    if (i < v.size() && AllDigits(v.substr(i))) {
+        return FieldKind::Number;
+    }
+    return FieldKind::Text;
+}
+
+std::optional<int> FieldDraw(std::string_view v) {
+    if (v.size() == 3 && IsDigit(v[0]) && IsDigit(v[1]) && IsDigit(v[2])) {
+        return (v[0] - '0') * 100 + (v[1] - '0') * 10 + (v[2] - '0');
+    }
+    int value = 0;
+    if (v.size() >= 5 && JoinedDigits(v, &value) == 3) {
+        return value;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint64_t> IssueKey(std::string_view v) {
+    if (v.size() < 3 || v.size() > 18 || !IsDigit(v[0]) || !IsDigit(v.back())) {
+        const auto inner = StripIssue(v);
+        if (!inner) {
+            return std::nullopt;
+        }
+        v = *inner;
+    }
+    std::uint64_t key = 0;
+    for (const char c : v) {
+        if (!IsDigit(c)) {
+            return std::nullopt;
+        }
+        key = key * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return v.size() >= 3 && v.size() <= 18 ? std::optional(key) : std::nullopt;
+}
+
+std::optional<std::uint64_t> DateKey(std::string_view s) {
+    if (s.empty()) {
+        return std::nullopt;
+    }
+    if (!IsDigit(s[0])) {
+        return EnglishDate(s);
+    }
+    std::size_t i = 0;
+    const auto first = Digits(s, i, 1, 4);
+    if (!first || i >= s.size()) {
+        return std::nullopt;
+    }
+    if (i == 4) {
+        // 2024-01-09, 2024/1/9, 2024.01.09, 2024年1月9日
+        const unsigned y = *first;
+        constexpr std::string_view kYear = "\xE5\xB9\xB4", kMonth = "\xE6\x9C\x88",
+                                   kDay = "\xE6\x97\xA5";
+        if (StartsWith(s.substr(i), kYear)) {
+            i += kYear.size();
+            const auto m = Digits(s, i, 1, 2);
+            if (!m || !StartsWith(s.substr(i), kMonth)) {
+                return std::nullopt;
+            }
+            i += kMonth.size();
+            const auto d = Digits(s, i, 1, 2);
+            if (!d) {
+                return std::nullopt;
+            }
+            if (StartsWith(s.substr(i), kDay)) {
+                i += kDay.size();
+            }
+            return DateRestOk(s.substr(i)) ? MakeDate(y, *m, *d) : std::nullopt;
+        }
+        const char sep = s[i];
+        if (sep != '-' && sep != '/' && sep != '.') {
+            return std::nullopt;
+        }
+        ++i;
+        const auto m = Digits(s, i, 1, 2);
+        if (!m || i >= s.size() || s[i] != sep) {
+            return std::nullopt;
+        }
+        ++i;
+        const auto d = Digits(s, i, 1, 2);
+        if (!d || !DateRestOk(s.substr(i))) {
+            return std::nullopt;
+        }
+        return MakeDate(y, *m, *d);
+    }
+    if (i > 2) {
+        return std::nullopt;
+    }
+    const char sep = s[i];
+    if (sep == ' ') {
+        return EnglishDate(s);
+    }
+    if (sep != '-' && sep != '/' && sep != '.') {
+        return std::nullopt;
+    }
+    // 01/09/2026 (month first), 09.01.2026 (day first)
+    ++i;
+    const auto second = Digits(s, i, 1, 2);
+    if (!second || i >= s.size() || s[i] != sep) {
+        return std::nullopt;
+    }
+    ++i;
+    const auto y = Digits(s, i, 4, 4);
+    if (!y || !DateRestOk(s.substr(i))) {
+        return std::nullopt;
+    }
+    unsigned m = *first, d = *second;
+    if (sep == '.' || m > 12) {
+        std::swap(m, d);
+    }
+    return MakeDate(*y, m, d);
+}
+
+bool IsDrawName(std::string_view name) {
+    static constexpr std::string_view kNames[] = {
+        "\xE5\xBC\x80\xE5\xA5\x96\xE5\x8F\xB7\xE7\xA0\x81",  // 开奖号码
+        "\xE5\xBC\x80\xE5\xA5\x96\xE5\x8F\xB7",              // 开奖号
+        "\xE5\xBC\x80\xE5\xA5\x96\xE7\xBB\x93\xE6\x9E\x9C",  // 开奖结果
+        "\xE4\xB8\xAD\xE5\xA5\x96\xE5\x8F\xB7\xE7\xA0\x81",  // 中奖号码
+        "\xE5\x8F\xB7\xE7\xA0\x81",                          // 号码
+        "\xE5\xA5\x96\xE5\x8F\xB7",                          // 奖号
+        "\xE6\xAD\xA3\xE9\x80\x89\xE5\x8F\xB7",              // 正选号
+        "winningnumbers",
+        "winningnumber",
+        "numbers",
+        "number",
+        "result",
+        "results",
+        "draw",
+        "drawresult",
+        "drawresults",
+        "winningcombination",
+    };
+    return InList(name, kNames);
+}
+
+bool IsOtherName(std::string_view name) {
+    static constexpr std::string_view kNames[] = {
+        "\xE8\xAF\x95\xE6\x9C\xBA\xE5\x8F\xB7",              // 试机号
+        "\xE8\xAF\x95\xE6\x9C\xBA\xE5\x8F\xB7\xE7\xA0\x81",  // 试机号码
+        "\xE8\xAF\x95\xE6\x9C\xBA",                          // 试机
+        "\xE5\xBC\x80\xE6\x9C\xBA\xE5\x8F\xB7",              // 开机号
+        "\xE6\x9C\xBA\xE5\x8F\xB7",                          // 机号
+        "\xE7\x90\x83\xE5\x8F\xB7",                          // 球号
+        "\xE6\x9C\xBA\xE7\x90\x83",                          // 机球
+        "\xE5\x92\x8C\xE5\x80\xBC",                          // 和值
+        "\xE8\xB7\xA8\xE5\xBA\xA6",                          // 跨度
+        "\xE5\xA5\x96\xE9\x87\x91",                          // 奖金
+        "\xE9\x94\x80\xE5\x94\xAE\xE9\xA2\x9D",              // 销售额
+        "\xE6\xB3\xA8\xE6\x95\xB0",                          // 注数
+        "\xE6\x9C\x9F\xE5\x8F\xB7",                          // 期号
+        "\xE6\x97\xA5\xE6\x9C\x9F",                          // 日期
+        "\xE5\xBC\x80\xE5\xA5\x96\xE6\x97\xA5\xE6\x9C\x9F",  // 开奖日期
+        "\xE5\xBD\xA2\xE6\x80\x81",                          // 形态
+        "fireball",
+        "bonus",
+        "bonusball",
+        "wildball",
+        "sumitup",
+        "sum",
+        "span",
+        "machine",
+        "ballset",
+        "date",
+        "drawdate",
+        "time",
+        "drawtime",
+        "issue",
+        "period",
+        "drawno",
+        "prize",
+        "payout",
+        "sales",
+    };
+    return InList(name, kNames);
+}
+
+Detection DetectLayout(std::span<const SampleLine> data, const SampleLine* comment_above,
+                       const DetectOptions& options) {
+    static constexpr Delimiter kOrder[] = {
+        Delimiter::Tab,  Delimiter::FullwidthComma, Delimiter::Comma, Delimiter::Semicolon,
+        Delimiter::Pipe, Delimiter::Blanks,         Delimiter::None};
+    Detection result;
+    if (data.empty()) {
+        result.layout = Layout{};
+        return result;
+    }
+    std::string first_error;
+    for (const Delimiter d : kOrder) {
+        if (!Detector::Occurs(data, d, options.lenient)) {
+            continue;
+        }
+        Detector detector(data, comment_above, options, d);
+        Layout layout;
+        std::string message;
+        switch (detector.Choose(layout, message)) {
+            case Detector::Outcome::Chosen:
+                result.layout = std::move(layout);
+                return result;
+            case Detector::Outcome::Ambiguous:
+                result.error = message;
+                return result;
+            case Detector::Outcome::Failed:
+                if (options.columns.empty()) {
+                    result.error = message;
+                    return result;
+                }
+                if (first_error.empty()) {
+                    first_error = message;
+                }
+                break;
+            case Detector::Outcome::None:
+                if (first_error.empty()) {
+                    first_error = detector.Trouble();
+                }
+                break;
+        }
+    }
+    result.error = first_error;
+    return result;
+}
+
+std::string_view ColumnText(std::string_view line, std::span<const Field> fields,
+                            const Layout& layout, std::size_t column) {
+    const std::size_t extra = fields.size() - layout.columns;
+    if (layout.exact || column > 0) {
+        return FieldValue(line, fields[column + extra]);
+    }
+    return line.substr(fields[0].begin, fields[extra].end - fields[0].begin);
+}
+
+std::string DescribeColumn(const DrawColumn& column) {
+    std::string s = column.width > 1 ? "columns " : "column ";
+    s += Range(column.column, column.width);
+    if (!column.name.empty()) {
+        s += " " + Quote(column.name);
+    }
+    return s;
+}
+
+}  // namespace tolvex::cli
