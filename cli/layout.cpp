@@ -1295,11 +1295,8 @@ bool IsOtherName(std::string_view name) {
         "\xE6\x97\xA5\xE6\x9C\x9F",                          // 日期
         "\xE5\xBC\x80\xE5\xA5\x96\xE6\x97\xA5\xE6\x9C\x9F",  // 开奖日期
         "\xE5\xBD\xA2\xE6\x80\x81",                          // 形态
-        "fireball",
         "bonus",
         "bonusball",
-        "wildball",
-        "sumitup",
         "sum",
         "span",
         "machine",

@@ -62,7 +62,7 @@ std::optional<std::uint64_t> IssueKey(std::string_view value);
 std::optional<std::uint64_t> DateKey(std::string_view value);
 
 /// Column names: those that name the draw (开奖号码, Winning Numbers, ...) and those that name
-/// something a draw never is (试机号, Fireball, 和值, Date, ...). Case and blanks do not count.
+/// something a draw never is (试机号, Bonus, 和值, Date, ...). Case and blanks do not count.
 bool IsDrawName(std::string_view name);
 bool IsOtherName(std::string_view name);
 

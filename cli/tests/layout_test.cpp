@@ -89,7 +89,7 @@ TEST(ClassifyField, WhatAFieldHolds) {
         {"1040.00", FieldKind::Amount},
         {"173元", FieldKind::Amount},
         {"46,13", FieldKind::Text},
-        {"福彩3D", FieldKind::Text},
+        {"彩票3D", FieldKind::Text},
         {"４５６", FieldKind::Text},
     };
     for (const auto& c : cases) {
@@ -122,7 +122,7 @@ TEST(Names, DrawAndOtherColumns) {
         EXPECT_TRUE(IsDrawName(name)) << name;
         EXPECT_FALSE(IsOtherName(name)) << name;
     }
-    for (const char* name : {"试机号", "Fireball", "Wild Ball", "Sum It Up", "和值", "Date"}) {
+    for (const char* name : {"试机号", "Bonus Ball", "Sum", "和值", "Date"}) {
         EXPECT_TRUE(IsOtherName(name)) << name;
         EXPECT_FALSE(IsDrawName(name)) << name;
     }
