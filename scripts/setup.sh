@@ -34,8 +34,8 @@ if ((${#missing[@]})); then
     SUDO=""
     [[ $(id -u) -eq 0 ]] || SUDO="sudo"
     export DEBIAN_FRONTEND=noninteractive
-    $SUDO apt-get update -qq
-    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    $SUDO apt-get -o DPkg::Lock::Timeout=300 update -qq
+    $SUDO apt-get -o DPkg::Lock::Timeout=300 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 # Wine reads the Chinese code page from a zh_CN locale, which must be generated; the Qt

@@ -11,7 +11,7 @@ work=$(mktemp -d)
 installed=""
 cleanup() {
     if [[ -n $installed ]]; then
-        DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq tolvex >/dev/null 2>&1 || true
+        DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 purge -y -qq tolvex >/dev/null 2>&1 || true
     fi
     rm -rf "$work"
 }
@@ -40,7 +40,7 @@ echo "ok   lintian, desktop-file-validate, appstreamcli and mandoc find nothing 
 
 # Installed with the package manager, as a player installs it.
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print substr($6, 2)}')
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
+DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 install -y -qq "$deb" >/dev/null
 installed=yes
 version=$(dpkg-deb -f "$deb" Version)
 [[ $(tolvex-cli --version) == *"$version"* ]] ||
@@ -56,7 +56,7 @@ echo "ok   installed: tolvex-cli $version, man pages, Exec and Icon of the deskt
 bash scripts/qt-session.sh "$(command -v "$exec")"
 
 # Removed: nothing of it stays.
-DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq tolvex >/dev/null
+DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 purge -y -qq tolvex >/dev/null
 installed=""
 left=""
 for file in $files; do
