@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # setup.sh - installs the Debian packages a build needs, only those that are missing.
-# Usage: scripts/setup.sh [base] [qt] [win] [fuzz] [bench] [package]
-#        (no argument: base qt win fuzz package)
+# Usage: scripts/setup.sh [base] [qt] [win] [fuzz] [bench] [package] [winrelease]
+#        (no argument: base qt win fuzz package winrelease)
 set -euo pipefail
 
 declare -A groups=(
@@ -11,10 +11,11 @@ declare -A groups=(
     [fuzz]="clang-14 libclang-rt-14-dev"
     [bench]="hyperfine time"
     [package]="dpkg-dev lintian desktop-file-utils appstream mandoc man-db librsvg2-bin icoutils"
+    [winrelease]="nsis zip unzip osslsigncode openssl"
 )
 
 wanted=()
-for group in "${@:-base qt win fuzz package}"; do
+for group in "${@:-base qt win fuzz package winrelease}"; do
     for g in $group; do
         [[ -n "${groups[$g]:-}" ]] || { echo "setup.sh: unknown group '$g'" >&2; exit 2; }
         read -r -a pkgs <<<"${groups[$g]}"
