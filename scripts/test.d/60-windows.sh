@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# 60-windows.sh - the Windows release as a player gets it, under Wine with code page 936: the
+# zip and the setup program built twice to the same bytes; signing with a throwaway certificate;
+# a silent install over an older version, the installed program driven from the keyboard, a
+# silent uninstall that leaves nothing; the portable zip unpacked and driven the same way.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+scripts/setup.sh base win winrelease
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw --target win32_window_probe >/dev/null
+probe=$PWD/build/mingw/ui/win32/tests/win32_window_probe.exe
+
+source scripts/lib/virtual-display.sh
+new_work_dir
+
+# Two builds of the last commit, in different folders, give the same files.
+DIST=$work/a bash scripts/release.sh windows >/dev/null
+DIST=$work/b bash scripts/release.sh windows >/dev/null
+zip=$(ls "$work"/a/tolvex-*-win64.zip)
+setup=$(ls "$work"/a/tolvex-*-win64-setup.exe)
+version=${zip##*/tolvex-}
+version=${version%-win64.zip}
+for file in "$zip" "$setup"; do
+    cmp "$file" "$work/b/${file##*/}" || { echo "60-windows.sh: two builds of ${file##*/} differ" >&2; exit 1; }
+done
+unzip -q "$zip" -d "$work/portable"
+echo "ok   ${zip##*/} ($(stat -c %s "$zip") bytes) and ${setup##*/} ($(stat -c %s "$setup") bytes) are the same in two builds"
+[[ -z $(unzip -Z1 "$zip" | grep -i '\.dll$') ]] || { echo "60-windows.sh: the zip holds DLLs" >&2; exit 1; }
+
+# Signed with a certificate made for the test, and verified against it.
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Tolvex test signer" \
+    -addext "extendedKeyUsage=codeSigning" -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
+TOLVEX_SIGN_CERT=$work/cert.pem TOLVEX_SIGN_KEY=$work/key.pem DIST=$work/signed \
+    bash scripts/release.sh windows >/dev/null
+unzip -q "$work/signed/${zip##*/}" -d "$work/signed/unzipped"
+for file in "$work"/signed/unzipped/*/tolvex.exe "$work"/signed/unzipped/*/tolvex-cli.exe \
+    "$work/signed/${setup##*/}"; do
+    osslsigncode verify -CAfile "$work/cert.pem" -in "$file" >"$work/verify.log" 2>&1 ||
+        { cat "$work/verify.log" >&2; echo "60-windows.sh: ${file##*/} is not signed" >&2; exit 1; }
+done
+echo "ok   signed with a throwaway certificate: tolvex.exe, tolvex-cli.exe and the setup program verify"
+
+# Under Wine: a prefix and a home of the test's own, Chinese code page, a virtual display.
+export LC_ALL=zh_CN.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX=$work/prefix
+export HOME=$work/home
+mkdir -p "$HOME"
+start_virtual_display
+wine wineboot -i >/dev/null 2>&1
+wineserver -w
+users=$WINEPREFIX/drive_c/users/$(id -un)
+instdir=$users/AppData/Local/Programs/Tolvex
+startmenu="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tolvex.lnk"
+desktop=$users/Desktop/Tolvex.lnk
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolvex'
+
+failures=0
+check() {  # check <what> <expected> <actual>
+    if [[ "$2" == "$3" ]]; then
+        echo "ok   $1"
+    else
+        echo "FAIL $1: expected '$2', got '$3'"
+        failures=$((failures + 1))
+    fi
+}
+clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
+clipboard_holds() { [[ $(clipboard | tr -d '\r') == "$1" ]]; }
+probe() { wine "$probe" "$1" 2>/dev/null || true; }
+marker_is() { [[ $(probe 1008) == "$1" ]]; }
+windows() { xdotool search --onlyvisible --pid "$1" 2>/dev/null || true; }
+window_count_is() { [[ $(windows "$1" | wc -l) -eq $2 ]]; }
+reg_value() { wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n {$1 = $2 = ""; sub(/^ +/, ""); print}'; }
+
+# One whole pass from the keyboard: 456, Tab, 123, Enter; 000 marks a hit; the save button,
+# a file name typed into the Save dialog, Enter twice; the exit button ends the program.
+drive() {  # drive <what> <program>
+    local what=$1 saved="C:\\saved-$1.txt" expected
+    expected=$(wine "$(dirname "$2")/tolvex-cli.exe" reduce 456 123 2>/dev/null | tr -d '\r\n')
+    wine "$2" >/dev/null 2>&1 &
+    local pid=$!
+    wait_for 30 bash -c "xdotool search --onlyvisible --name '^Tolvex\$' | grep -q ." ||
+        { check "$what: the window opens" "yes" "no"; return; }
+    local window
+    window=$(xdotool search --onlyvisible --name '^Tolvex$' | head -1)
+    wait_for 10 bash -c "[[ \$(xdotool getwindowfocus) == $window ]]" || true
+    xdotool type --delay 30 456
+    xdotool key Tab
+    xdotool type --delay 30 123
+    xdotool key Return
+    check "$what: the clipboard holds the 722 numbers after Enter" "yes" \
+        "$(wait_for 10 clipboard_holds "$expected" && echo yes || echo no)"
+    xdotool type --delay 30 000
+    check "$what: 000 marks a hit" "yes" "$(wait_for 10 marker_is 中 && echo yes || echo no)"
+    # From the last-draw box, Shift+Tab twice reaches the save button; the Save dialog takes
+    # the focus, the file name is typed, and the success box takes it next.
+    xdotool key shift+Tab shift+Tab Return
+    wait_for 10 bash -c "[[ \$(xdotool getwindowfocus) != $window ]]" || true
+    xdotool type --delay 20 "$saved"
+    xdotool key Return
+    local file=$WINEPREFIX/drive_c/saved-$what.txt
+    check "$what: the saved file holds the numbers" "yes" \
+        "$(wait_for 10 bash -c "[[ -f '$file' && \$(cat '$file') == '$expected' ]]" && echo yes || echo no)"
+    # The success box: another window titled Tolvex.
+    wait_for 10 bash -c "[[ \$(xdotool getwindowfocus) != $window &&
+        \$(xdotool getwindowfocus getwindowname) == Tolvex ]]" || true
+    xdotool key Return
+    wait_for 10 bash -c "[[ \$(xdotool getwindowfocus) == $window ]]" || true
+    # From the save button, Shift+Tab twice reaches the exit button.
+    xdotool key shift+Tab shift+Tab Return
+    check "$what: the exit button ends the program" "yes" \
+        "$(wait_for 15 bash -c "! kill -0 $pid 2>/dev/null" && echo yes || echo no)"
+    wait "$pid" 2>/dev/null || true
+}
+
+# An older version first, so that the release installs over it.
+mkdir -p "$work/older"
+cp "$work"/portable/*/* "$work/older/"
+makensis -V1 -INPUTCHARSET UTF8 -DVERSION=0.9.0 -DSTAGE="$work/older" -DICON=ui/win32/tolvex.ico \
+    -DOUTFILE="$work/older-setup.exe" packaging/windows/tolvex.nsi >/dev/null
+wine "$work/older-setup.exe" /S
+check "the older version is installed" "0.9.0" "$(reg_value DisplayVersion)"
+
+start=$(date +%s%N)
+wine "$setup" /S /DESKTOP
+echo "     silent install took $((($(date +%s%N) - start) / 1000000)) ms"
+for file in tolvex.exe tolvex-cli.exe README.txt LICENSE.txt uninstall.exe; do
+    check "installed $file" "yes" "$([[ -f $instdir/$file ]] && echo yes || echo no)"
+done
+check "the Start menu shortcut" "yes" "$([[ -f $startmenu ]] && echo yes || echo no)"
+check "the desktop shortcut (/DESKTOP)" "yes" "$([[ -f $desktop ]] && echo yes || echo no)"
+check "the new version replaced the older" "$version" "$(reg_value DisplayVersion)"
+check "installed-programs entry: name" "Tolvex" "$(reg_value DisplayName)"
+check "installed-programs entry: publisher" "The Tolvex developers" "$(reg_value Publisher)"
+check "installed-programs entry: quiet uninstall" "\"C:\\users\\$(id -un)\\AppData\\Local\\Programs\\Tolvex\\uninstall.exe\" /S" \
+    "$(reg_value QuietUninstallString)"
+check "installed-programs entry: icon and size" "yes" \
+    "$([[ $(reg_value DisplayIcon) == *tolvex.exe && $(reg_value EstimatedSize) =~ ^0x0*[1-9a-f] ]] && echo yes || echo no)"
+check "the installed tolvex-cli reduces" "722" "$(wine "$instdir/tolvex-cli.exe" reduce 456 123 --count | tr -d '\r\n')"
+
+drive installed "$instdir/tolvex.exe"
+
+wine "$instdir/uninstall.exe" /S
+gone() { [[ ! -e $instdir && ! -e $startmenu && ! -e $desktop ]] && ! wine reg query "$key" >/dev/null 2>&1; }
+check "the uninstaller removes every file, shortcut and registry entry" "yes" \
+    "$(wait_for 30 gone && echo yes || echo no)"
+
+drive portable "$(echo "$work"/portable/*/tolvex.exe)"
+
+wineserver -k 2>/dev/null || true
+if ((failures)); then
+    echo "60-windows.sh: $failures check(s) failed"
+    exit 1
+fi
+echo "60-windows.sh: all checks passed"
