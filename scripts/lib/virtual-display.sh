@@ -36,9 +36,9 @@ wait_for() {
 # same one) with the openbox window manager, and sets DISPLAY.
 start_virtual_display() {
     local fifo number
-    new_work_dir
-    fifo=$work/displayfd
+    fifo=$(mktemp -u)
     mkfifo "$fifo"
+    work_dirs+=("$fifo")
     Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     pids+=($!)
     read -r -t 10 number <"$fifo" || { echo "virtual-display.sh: Xvfb did not start" >&2; return 1; }
@@ -51,5 +51,5 @@ start_virtual_display() {
 
 # Whether a window manager has taken the screen: it names its window on the root window.
 window_manager_running() {
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q '# 0x'
 }
