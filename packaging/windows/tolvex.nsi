@@ -2,6 +2,8 @@
 ; makensis -INPUTCHARSET UTF8 -DVERSION=1.2.3 -DSTAGE=<folder with the files> -DICON=<tolvex.ico>
 ;          -DOUTFILE=<setup.exe> [-DSIGN=<command that signs the file %1>] tolvex.nsi
 Unicode true
+; 64-bit, as the programs it installs (and as Wine without its 32-bit half runs it).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true

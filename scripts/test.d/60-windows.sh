@@ -114,7 +114,7 @@ drive() {  # drive <what> <program>
 # An older version first, so that the release installs over it.
 mkdir -p "$work/older"
 cp "$work"/portable/*/* "$work/older/"
-makensis -V1 -INPUTCHARSET UTF8 -DVERSION=0.9.0 -DSTAGE="$work/older" -DICON=ui/win32/tolvex.ico \
+makensis -V1 -INPUTCHARSET UTF8 -DVERSION=0.9.0 -DSTAGE="$work/older" -DICON="$PWD/ui/win32/tolvex.ico" \
     -DOUTFILE="$work/older-setup.exe" packaging/windows/tolvex.nsi >/dev/null
 wine "$work/older-setup.exe" /S
 check "the older version is installed" "0.9.0" "$(reg_value DisplayVersion)"
