@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # 60-windows.sh - the Windows release as a player gets it, under Wine with code page 936: the
-# zip and the setup program built twice to the same bytes; signing with a throwaway certificate;
+# Windows build configured with nothing but its toolchain file, as on a Windows machine with
+# default options; the zip and the setup program built twice to the same bytes; signing with a
+# throwaway certificate;
 # a silent install over an older version, the installed program driven from the keyboard, a
 # silent uninstall that leaves nothing; the portable zip unpacked and driven the same way.
 set -euo pipefail
@@ -12,6 +14,12 @@ probe=$PWD/build/mingw/ui/win32/tests/win32_window_probe.exe
 
 source scripts/lib/virtual-display.sh
 new_work_dir
+
+# Default options, no -D at all: the Win32 program, the command line and the tests build.
+cmake -S . -B "$work/plain" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+cmake --build "$work/plain" >/dev/null
+ls "$work/plain/ui/win32/tolvex.exe" "$work/plain/cli/tolvex-cli.exe" >/dev/null
+echo "ok   the Windows build configures and builds with nothing but the toolchain file"
 
 # Two builds of the last commit, in different folders, give the same files.
 DIST=$work/a bash scripts/release.sh windows >/dev/null
