@@ -18,8 +18,8 @@ cleanup() {
 trap cleanup EXIT
 
 # Two builds of the last commit, each in its own folder, give the same package.
-DIST=$work/a bash scripts/release.sh >/dev/null
-DIST=$work/b bash scripts/release.sh >/dev/null
+DIST=$work/a bash scripts/release.sh linux >/dev/null
+DIST=$work/b bash scripts/release.sh linux >/dev/null
 deb=$(ls "$work"/a/tolvex_*.deb)
 name=${deb##*/}
 cmp "$deb" "$work/b/$name" || { echo "50-package.sh: two builds of $name differ" >&2; exit 1; }
