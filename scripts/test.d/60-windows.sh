@@ -53,13 +53,18 @@ export LC_ALL=zh_CN.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINE
 export HOME=$work/home
 mkdir -p "$HOME"
 start_virtual_display
-wine wineboot -i >/dev/null 2>&1
-wineserver -w
 users=$WINEPREFIX/drive_c/users/$(id -un)
 instdir=$users/AppData/Local/Programs/Tolvex
 startmenu="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tolvex.lnk"
 desktop=$users/Desktop/Tolvex.lnk
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolvex'
+
+# Every Wine program has a time limit: an installer that waits on a box it should not show
+# fails the step instead of holding it.
+wine_program=$(type -P wine)
+wine() { timeout 120 "$wine_program" "$@"; }
+wine wineboot -i >/dev/null 2>&1
+wineserver -w
 
 failures=0
 check() {  # check <what> <expected> <actual>
