@@ -17,8 +17,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     wchar_t text[4096] = {};
     DWORD_PTR copied = 0;
-    SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
-                        5000, &copied);
+    SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 5000,
+                        &copied);
     const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(copied), nullptr, 0,
                                          nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(size), '\0');
