@@ -697,7 +697,7 @@ void HtmlReport::WriteRunsChart(const Summary& s, std::string& out) const {
         out += "<text x=\"" + Coord(panel.left + width / 2) + "\" y=\"" + Coord(kTop + 4) +
                "\" text-anchor=\"middle\">" + panel.zh + " " + panel.en + " runs</text>\n";
         const double slot = width / static_cast<double>(lengths);
-        const std::size_t label_every = lengths <= 12 ? 1 : lengths <= 20 ? 2 : 5;
+        const std::size_t label_every = lengths <= 12 ? 1 : 2;
         for (std::size_t k = 0; k < lengths; ++k) {
             const double x = panel.left + slot * static_cast<double>(k);
             const bool tail = k + 1 == lengths && lengths == kRunLengths;
@@ -711,7 +711,8 @@ void HtmlReport::WriteRunsChart(const Summary& s, std::string& out) const {
             const std::string yc = Coord(axis.Y(chance[k]));
             out += "<line class=\"mark\" x1=\"" + Coord(x + slot * 0.1) + "\" x2=\"" +
                    Coord(x + slot * 0.9) + "\" y1=\"" + yc + "\" y2=\"" + yc + "\"/>";
-            if (k % label_every == 0 || tail) {
+            // every length, or every other one and the last, which must not crowd its neighbour
+            if (tail || (k % label_every == 0 && (label_every == 1 || k + 2 < lengths))) {
                 out += "<text x=\"" + Coord(x + slot / 2) + "\" y=\"" +
                        Coord(kTop + kPlotHeight + 14) + "\" text-anchor=\"middle\">" + length +
                        "</text>";
