@@ -627,8 +627,15 @@ void HtmlReport::WriteExcessChart(std::string& out) {
 }
 
 void HtmlReport::WriteRollingChart(const Summary& s, std::string& out) {
-    const Axis axis(0, 100, kTop, kPlotHeight, 4);
     const double chance = s.ChanceRate().value_or(0) * 100;
+    // from the lowest rate, in whole tens, to 100 %
+    double low = chance;
+    for (auto* series : {&rate30_, &rate100_}) {
+        for (const auto& p : series->points()) {
+            low = std::min(low, p.value * 100);
+        }
+    }
+    const Axis axis(std::max(0.0, std::floor(low / 10 - 0.5) * 10), 100, kTop, kPlotHeight, 5);
     out += "<figure id=\"fig-rolling\">\n";
     AppendSvgOpen(out, "chart-rolling", "Rolling hit rate");
     AppendGrid(out, axis, kLeft, kPlotWidth, 1, "%");

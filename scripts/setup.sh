@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # setup.sh - installs the Debian packages a build needs, only those that are missing.
-# Usage: scripts/setup.sh [base] [qt] [win] [fuzz] [bench] [package]
+# Usage: scripts/setup.sh [base] [qt] [win] [fuzz] [bench] [package] [report]
 #        (no argument: base qt win fuzz package)
 set -euo pipefail
 
@@ -11,6 +11,7 @@ declare -A groups=(
     [fuzz]="clang-14 libclang-rt-14-dev"
     [bench]="hyperfine time"
     [package]="dpkg-dev lintian desktop-file-utils appstream mandoc man-db librsvg2-bin icoutils"
+    [report]="chromium fonts-wqy-microhei"
 )
 
 wanted=()
