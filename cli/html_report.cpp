@@ -574,10 +574,10 @@ void AppendPolyline(std::string& out, std::string_view cls,
 }
 
 std::string ThinNote(std::uint64_t tested) {
-    if (tested <= HtmlReport::kBuckets) {
-        return "";
-    }
     const std::uint64_t step = (tested + HtmlReport::kBuckets - 1) / HtmlReport::kBuckets;
+    if (step <= 4) {
+        return "";  // four points a stretch: every value is there
+    }
     return " <span class=\"note\">(" + std::to_string(tested) +
            " draws: the line keeps the first, lowest, highest and last value of each stretch of " +
            std::to_string(step) + " draws.)</span>";

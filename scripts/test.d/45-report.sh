@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# 45-report.sh - the backtest page in headless Chromium: it loads without errors, its DOM holds the charts, tables and numbers, labels stay text; screenshots in build/report/.
+# 45-report.sh - the backtest page in headless Chromium: loads cleanly, holds the charts, tables and numbers.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 scripts/setup.sh report
@@ -38,7 +38,7 @@ chromium_run() {
 }
 
 # render <name>: DOM to <name>.dom.html, its text (blanks for tags but inline ones, blanks
-# squeezed, references resolved) to <name>.txt and
+# squeezed, references resolved) to <name>.text and
 # a screenshot to <name>.png. A page without script or links has nothing to tell its console:
 # any console line (an error, a blocked load) or failed load fails it.
 render() {
@@ -56,7 +56,7 @@ render() {
     fi
     sed -e 's#</\?\(b\|span\|code\)\( [^>]*\)\?>##g; s/<[^>]*>/ /g' \
         -e 's/&nbsp;/ /g; s/&lt;/</g; s/&gt;/>/g; s/&amp;/\&/g' "$work/$name.dom.html" |
-        tr -s ' \n\t' ' ' >"$work/$name.txt"
+        tr -s ' \n\t' ' ' >"$work/$name.text"
 }
 has() { grep -qF -- "$3" "$work/$1.$2" || fail "$1: the ${2/dom.html/DOM} lacks: $3"; }
 lacks() { ! grep -qF -- "$3" "$work/$1.$2" || fail "$1: the ${2/dom.html/DOM} holds: $3"; }
@@ -94,7 +94,7 @@ for text in \
     ' 8 Tue, Jan 6, 2026 Region 9 Evening draw 111 123 456 ' \
     ' 10 Fri, Jan 9, 2026 Region 9 Evening draw 456 999 135 ' \
     ' 11 Sat, Jan 10, 2026 Region 9 Evening draw 999 135 000 '; do
-    has hand_worked txt "$text"
+    has hand_worked text "$text"
 done
 has hand_worked dom.html '<text x="662.0" y="228.0" text-anchor="end">2026-01-14</text>'
 
@@ -112,13 +112,13 @@ done
 # Three years of daily draws with dates: each year and its months in the table.
 seq 0 1095 | sed 's/.*/2023-01-01 +& days/' | date -u -f - +%F >"$work/dates.txt"
 awk 'BEGIN { srand(11); for (i = 0; i < 1096; ++i) printf "%03d\n", int(rand() * 1000) }' |
-    paste -d ' ' "$work/dates.txt" - >"$work/three_years.txt"
-"$cli" backtest --format html --output "$work/three_years.html" "$work/three_years.txt"
+    paste -d ' ' "$work/dates.txt" - >"$work/three_years.history"
+"$cli" backtest --format html --output "$work/three_years.html" "$work/three_years.history"
 render three_years
 count three_years 3 '<tr class="y">'
 count three_years 36 '<tr class="m">'
-has three_years txt '1096 draws from 1096 lines, 1094 tested (each from the third on)'
-has three_years txt ' 2023-01 29 ' # the first two draws are not tested
+has three_years text '1096 draws from 1096 lines, 1094 tested (each from the third on)'
+has three_years text ' 2023-01 29 ' # the first two draws are not tested
 
 if ((failures > 0)); then
     echo "45-report.sh: $failures check(s) failed; pages, DOMs, logs and screenshots in $work" >&2
