@@ -397,18 +397,18 @@ class OutputFile {
         if (file_.is_open()) {
             file_.close();
         }
-        if (!part_.empty() && !committed_) {
-            std::remove(part_.c_str());
+        if (!temporary_.empty() && !committed_) {
+            std::remove(temporary_.c_str());
         }
     }
     bool Open(std::string target) {
         target_ = std::move(target);
-        part_ = target_ + ".part";
+        temporary_ = target_ + ".tmp";
         errno = 0;
-        file_.open(part_, std::ios::binary | std::ios::trunc);
+        file_.open(temporary_, std::ios::binary | std::ios::trunc);
         if (!file_.is_open()) {
             reason_ = errno != 0 ? std::strerror(errno) : "cannot be created";
-            part_.clear();
+            temporary_.clear();
             return false;
         }
         return true;
@@ -421,13 +421,13 @@ class OutputFile {
             return false;
         }
 #ifdef _WIN32
-        if (!MoveFileExA(part_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        if (!MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
             reason_ = "cannot replace it (Windows error " + std::to_string(GetLastError()) + ")";
             return false;
         }
 #else
         errno = 0;
-        if (std::rename(part_.c_str(), target_.c_str()) != 0) {
+        if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
             reason_ = std::strerror(errno);
             return false;
         }
@@ -442,7 +442,7 @@ class OutputFile {
 
   private:
     std::ofstream file_;
-    std::string target_, part_, reason_;
+    std::string target_, temporary_, reason_;
     bool committed_ = false;
 };
 

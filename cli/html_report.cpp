@@ -95,12 +95,12 @@ std::string ZText(const Summary& s) {
     return z ? Fixed(*z, 2) : "n/a";
 }
 
-// A step of 1, 2 or 5 times a power of ten that cuts `range` into about `parts` pieces.
-double NiceStep(double range, double parts) {
+// A step of 1, 2 or 5 times a power of ten that cuts `range` into about `pieces` equal steps.
+double NiceStep(double range, double pieces) {
     if (!(range > 0)) {
         return 1;
     }
-    const double raw = range / parts;
+    const double raw = range / pieces;
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
     const double f = raw / power;
     return (f <= 1 ? 1 : f <= 2 ? 2 : f <= 5 ? 5 : 10) * power;
@@ -114,9 +114,9 @@ int StepDigits(double step) {
 struct Axis {
     double lo, hi, step, top, height;
 
-    Axis(double low, double high, double top_px, double height_px, double parts = 5)
+    Axis(double low, double high, double top_px, double height_px, double pieces = 5)
         : top(top_px), height(height_px) {
-        step = NiceStep(high - low, parts);
+        step = NiceStep(high - low, pieces);
         lo = std::floor(low / step) * step;
         hi = std::ceil(high / step) * step;
         if (hi <= lo) {
@@ -449,8 +449,9 @@ void HtmlReport::WriteHeader(std::string& out) const {
     }
     row("顺序", "Order", HtmlEscape(order));
 
-    std::string draws = std::to_string(info_.draws) + " draws from " +
-                        std::to_string(info_.data_lines) + " lines, " + std::to_string(tested_) +
+    std::string draws = std::to_string(info_.draws) + (info_.draws == 1 ? " draw" : " draws") +
+                        " from " + std::to_string(info_.data_lines) +
+                        (info_.data_lines == 1 ? " line, " : " lines, ") + std::to_string(tested_) +
                         " tested (each from the third on)";
     if (info_.skipped_invalid > 0) {
         draws += "; " + std::to_string(info_.skipped_invalid) +
@@ -805,12 +806,10 @@ void HtmlReport::WriteStruck(const Summary& s, std::string& out) const {
            Percent(s.ChanceRate() ? std::optional<double>(1 - *s.ChanceRate()) : std::nullopt) +
            ".";
     if (struck_.size() < misses) {
-        out += struck_.empty()
-                   ? " None are listed here"
-                   : " The " + std::to_string(struck_.size()) + " most recent are listed here";
-        out +=
-            " (--struck-rows); <code>tolvex-cli backtest --format csv</code> lists every "
-            "tested draw.";
+        out += struck_.empty() ? " They are not listed here (--summary, or --struck-rows 0);"
+                               : " The " + std::to_string(struck_.size()) +
+                                     " most recent are listed here (--struck-rows);";
+        out += " <code>tolvex-cli backtest --format csv</code> lists every tested draw.";
     }
     out += "</p>\n";
     if (struck_.empty()) {
