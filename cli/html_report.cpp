@@ -1,5 +1,4 @@
-// html_report.cpp - the HTML backtest page: inline CSS and SVG, no script, charts thinned to
-// pixels.
+// html_report.cpp - the HTML backtest page: inline CSS and SVG, no script, thinned charts.
 #include "html_report.h"
 
 #include <algorithm>

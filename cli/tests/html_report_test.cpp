@@ -1,5 +1,4 @@
-// html_report_test.cpp - the backtest page: escaping, periods, chance's run counts, thinning,
-// content.
+// html_report_test.cpp - the page: escaping, periods, chance's runs, thinning, its content.
 #include <gtest/gtest.h>
 
 #include <cmath>

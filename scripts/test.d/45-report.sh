@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# 45-report.sh - the backtest page in headless Chromium: loads cleanly, holds the charts, tables and numbers.
+# 45-report.sh - backtest pages in headless Chromium: no errors, charts, tables, numbers, text.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 scripts/setup.sh report
