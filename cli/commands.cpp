@@ -3,8 +3,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,8 +18,19 @@
 #include "backtest.h"
 #include "decode.h"
 #include "history.h"
+#include "html_report.h"
 #include "report.h"
 #include "tolvex/tolvex.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 #ifndef TOLVEX_VERSION
 #define TOLVEX_VERSION "dev"
@@ -26,7 +42,8 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: tolvex-cli reduce PREVIOUS LAST [--count]\n"
     "       tolvex-cli check DRAW [FILE]\n"
-    "       tolvex-cli backtest [FILE] [--format text|csv|json] [--summary] [READING...]\n"
+    "       tolvex-cli backtest [FILE] [--format text|csv|json|html] [--summary]\n"
+    "                           [--output FILE] [--struck-rows N|all] [READING...]\n"
     "       tolvex-cli inspect [FILE] [READING...]\n"
     "       tolvex-cli --help | --version\n"
     "\n"
@@ -39,6 +56,10 @@ constexpr std::string_view kUsage =
     "          or -), from the third on, against the reduction of the two draws before it,\n"
     "          and sets the hit rate beside the rate chance gives. --summary leaves out the\n"
     "          rows; with --format csv the summary goes to standard error unless --summary.\n"
+    "          --format html writes one self-contained page: the verdict, charts of the\n"
+    "          hits against chance, a table by year and month, and the draws struck out\n"
+    "          (the most recent 10000, or --struck-rows N|all). --output FILE writes the\n"
+    "          report to FILE, which it replaces only once the report is complete.\n"
     "inspect   prints how a history is read: encoding, delimiter, header, the draw's\n"
     "          column, order, the first and last draws. Run it before trusting a backtest.\n"
     "\n"
@@ -368,11 +389,90 @@ void WriteNotes(const HistoryReader& reader, std::ostream& err) {
     }
 }
 
+// --output: the report is written beside its target and takes its place once complete, so
+// that a failed run leaves an earlier report as it was.
+class OutputFile {
+  public:
+    ~OutputFile() {
+        if (file_.is_open()) {
+            file_.close();
+        }
+        if (!temporary_.empty() && !committed_) {
+            std::remove(temporary_.c_str());
+        }
+    }
+    bool Open(std::string target) {
+        target_ = std::move(target);
+        temporary_ = target_ + ".tmp";
+        errno = 0;
+        file_.open(temporary_, std::ios::binary | std::ios::trunc);
+        if (!file_.is_open()) {
+            reason_ = errno != 0 ? std::strerror(errno) : "cannot be created";
+            temporary_.clear();
+            return false;
+        }
+        return true;
+    }
+    std::ostream& stream() { return file_; }
+    bool Commit() {
+        file_.close();
+        if (!file_) {
+            reason_ = "the report could not be written in full";
+            return false;
+        }
+#ifdef _WIN32
+        if (!MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            reason_ = "cannot replace it (Windows error " + std::to_string(GetLastError()) + ")";
+            return false;
+        }
+#else
+        errno = 0;
+        if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+            reason_ = std::strerror(errno);
+            return false;
+        }
+#endif
+        committed_ = true;
+        return true;
+    }
+    /// "cannot write 'report.html': No such file or directory"
+    std::string Error() const {
+        return "cannot write " + Quoted(target_) + ": " + reason_;
+    }
+
+  private:
+    std::ofstream file_;
+    std::string target_, temporary_, reason_;
+    bool committed_ = false;
+};
+
+// When the page was made: SOURCE_DATE_EPOCH when set (reproducible builds), else now.
+std::optional<std::int64_t> ReportTime(std::ostream& err) {
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (epoch == nullptr || *epoch == '\0') {
+        return std::chrono::duration_cast<std::chrono::seconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    }
+    std::int64_t seconds = 0;
+    const std::string_view text(epoch);
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    // up to the last second of the year 9999
+    if (r.ec != std::errc{} || r.ptr != text.data() + text.size() || seconds < 0 ||
+        seconds > 253402300799) {
+        Fail(err, "SOURCE_DATE_EPOCH " + Quoted(text) + " is not a number of seconds since 1970");
+        return std::nullopt;
+    }
+    return seconds;
+}
+
 int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
                 std::ostream& err) {
     std::vector<OptionInfo> options(std::begin(kReadingOptions), std::end(kReadingOptions));
     options.push_back({"--format", true});
     options.push_back({"--summary", false});
+    options.push_back({"--output", true});
+    options.push_back({"--struck-rows", true});
     const Parsed p = ParseArgs(args, options);
     if (!p.error.empty()) {
         return UsageError(err, p.error);
@@ -382,18 +482,54 @@ int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::o
     }
     const auto format = ParseFormat(p.Value("--format", "text"));
     if (!format) {
-        return UsageError(
-            err, "unknown format " + Quoted(p.Value("--format", "")) + ": use text, csv or json");
+        return UsageError(err, "unknown format " + Quoted(p.Value("--format", "")) +
+                                   ": use text, csv, json or html");
+    }
+    const bool html = *format == Format::Html;
+    const bool rows = !p.Has("--summary");
+    HtmlOptions page;
+    page.version = TOLVEX_VERSION;
+    if (p.Has("--struck-rows")) {
+        const std::string_view value = p.Value("--struck-rows", "");
+        std::uint64_t n = 0;
+        const auto r = std::from_chars(value.data(), value.data() + value.size(), n);
+        if (value == "all") {
+            n = std::numeric_limits<std::uint64_t>::max();
+        } else if (value.empty() || r.ec != std::errc{} || r.ptr != value.data() + value.size()) {
+            return UsageError(err, "--struck-rows " + Quoted(value) + ": a count, or all");
+        }
+        if (!html) {
+            return UsageError(err, "--struck-rows is for --format html");
+        }
+        page.struck_rows = n;
+    }
+    if (!rows) {
+        page.struck_rows = 0;
     }
     auto reading = ParseReading(p, err);
     if (!reading) {
         return kError;
     }
-    const bool rows = !p.Has("--summary");
+    if (html) {
+        const auto made = ReportTime(err);
+        if (!made) {
+            return kError;
+        }
+        page.made_at = *made;
+    }
     Input input(in, p.positional.empty() ? std::string_view{} : p.positional[0]);
     if (!input.ok()) {
         return Fail(err, input.OpenError());
     }
+    const std::string_view target = p.Value("--output", "-");
+    if (target.empty()) {
+        return UsageError(err, "--output needs a file name, or - for standard output");
+    }
+    OutputFile file;
+    if (target != "-" && !file.Open(std::string(target))) {
+        return Fail(err, file.Error());
+    }
+    std::ostream& sink = target != "-" ? file.stream() : out;
     HistoryReader reader(input.stream(), input.name(), std::move(*reading));
     if (!reader.Open()) {
         return Fail(err, reader.error());
@@ -402,16 +538,22 @@ int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::o
 
     // Nothing is reported before the whole input has been read and found valid, so the draws
     // are kept (compactly) when rows are wanted or the order must be turned round; a summary
-    // keeps no labels, and of an oldest-first history only the running tally.
+    // keeps no labels, and of an oldest-first history only the running tally. The page keeps
+    // every draw's labels, and its key for the periods.
+    const bool keep = rows || html;
     History history;
+    std::vector<std::uint64_t> keys;
     std::vector<std::uint16_t> draws;
     Backtest backtest;
     HistoryDraw draw{};
     while (reader.Next(draw)) {
-        if (rows) {
+        if (keep) {
             if (!history.Add(draw.number, draw.line, draw.label)) {
                 return Fail(
                     err, input.name() + ", line " + std::to_string(draw.line) + ": too many lines");
+            }
+            if (html) {
+                keys.push_back(draw.key);
             }
         } else if (newest_first) {
             draws.push_back(draw.number);
@@ -426,6 +568,8 @@ int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::o
     std::size_t label_width = 0;
     if (newest_first) {
         history.Reverse();
+        // the draws of one line share their key
+        std::reverse(keys.begin(), keys.end());
         // a line's draws keep their order: as many on every line
         const std::size_t per_line = std::max<std::size_t>(reader.info().layout.draws.size(), 1);
         std::reverse(draws.begin(), draws.end());
@@ -443,20 +587,37 @@ int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::o
         }
     }
     WriteNotes(reader, err);
-    OutputBuffer buffer(out);
-    ReportWriter writer(*format, rows, label_width, buffer.text());
-    writer.Begin();
-    for (std::size_t i = 0; i < history.size(); ++i) {
-        if (const auto t = backtest.Add(history.number(i))) {
-            writer.Add(Row{history.line(i), history.label(i), *t});
-            buffer.FlushIfFull();
+    OutputBuffer buffer(sink);
+    if (html) {
+        HtmlReport report(reader.info(), history.size() > 2 ? history.size() - 2 : 0,
+                          std::move(page));
+        for (std::size_t i = 0; i < history.size(); ++i) {
+            if (const auto t = backtest.Add(history.number(i))) {
+                report.Add(Row{history.line(i), history.label(i), *t}, keys[i]);
+            }
         }
+        report.Write(backtest.summary(), buffer.text());
+    } else {
+        ReportWriter writer(*format, rows, label_width, buffer.text());
+        writer.Begin();
+        for (std::size_t i = 0; i < history.size(); ++i) {
+            if (const auto t = backtest.Add(history.number(i))) {
+                writer.Add(Row{history.line(i), history.label(i), *t});
+                buffer.FlushIfFull();
+            }
+        }
+        writer.End(backtest.summary());
     }
-    writer.End(backtest.summary());
     buffer.Flush();
-    out.flush();
-    if (!out) {
-        return Fail(err, "cannot write standard output");
+    if (target != "-") {
+        if (!file.Commit()) {
+            return Fail(err, file.Error());
+        }
+    } else {
+        out.flush();
+        if (!out) {
+            return Fail(err, "cannot write standard output");
+        }
     }
     if (rows && *format == Format::Csv) {
         err << SummaryText(backtest.summary());

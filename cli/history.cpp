@@ -453,6 +453,7 @@ bool HistoryReader::ReadLine(std::string_view text, std::uint64_t number, std::s
             label = TrimLabel(label_);
         }
     }
+    std::uint64_t line_key = 0;
     if (layout.key != KeyKind::None) {
         const std::string_view v = ColumnText(text, fields_, layout, layout.key_column);
         const auto key = layout.key == KeyKind::Issue ? IssueKey(v) : DateKey(v);
@@ -470,6 +471,7 @@ bool HistoryReader::ReadLine(std::string_view text, std::uint64_t number, std::s
         }
         last_key_ = key;
         last_key_line_ = number;
+        line_key = *key;
     }
     pending_.clear();
     pending_pos_ = 0;
@@ -490,7 +492,7 @@ bool HistoryReader::ReadLine(std::string_view text, std::uint64_t number, std::s
             reason = "no draw in " + DescribeColumn(d);
             return false;
         }
-        pending_.push_back({static_cast<std::uint16_t>(value), number, label});
+        pending_.push_back({static_cast<std::uint16_t>(value), number, label, line_key});
     }
     if (pending_.size() > 1) {
         // Several draws on a line: each label says which column it came from.

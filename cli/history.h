@@ -71,6 +71,8 @@ struct HistoryDraw {
     std::uint16_t number;    ///< 0..999
     std::uint64_t line;      ///< 1-based line number
     std::string_view label;  ///< UTF-8; valid until the next call of HistoryReader::Next
+    /// The label's issue number, or its date as yyyymmdd, as the layout's key says; 0 without.
+    std::uint64_t key = 0;
 };
 
 /// A draw kept for showing how a file was read.

@@ -29,24 +29,8 @@ void AppendUint(std::string& out, std::uint64_t value) {
     out.append(digits, r.ptr);
 }
 
-// A count of thousandths written exactly, e.g. 719558 as "719.558", -2558 as "-2.558".
-std::string Thousandths(std::int64_t value) {
-    std::string s = value < 0 ? "-" : "";
-    const std::uint64_t magnitude = value < 0 ? static_cast<std::uint64_t>(-(value + 1)) + 1
-                                              : static_cast<std::uint64_t>(value);
-    AppendUint(s, magnitude / 1000);
-    const auto frac = static_cast<int>(magnitude % 1000);
-    s += '.';
-    AppendThree(s, frac);
-    return s;
-}
-
 std::int64_t ExcessThousandths(const Summary& s) {
     return static_cast<std::int64_t>(s.hits * 1000) - static_cast<std::int64_t>(s.kept_sum);
-}
-
-std::string Percent(std::optional<double> rate) {
-    return rate ? Fixed(*rate * 100.0, 2) + "%" : "n/a";
 }
 
 std::string JsonNumber(std::optional<double> value, int digits) {
@@ -90,6 +74,9 @@ std::optional<Format> ParseFormat(std::string_view name) {
     if (name == "json") {
         return Format::Json;
     }
+    if (name == "html") {
+        return Format::Html;
+    }
     return std::nullopt;
 }
 
@@ -104,9 +91,24 @@ std::string Fixed(double value, int digits) {
     return s;
 }
 
-std::string TextLabel(std::string_view label) {
-    const bool cut = DisplayWidth(label) > kLabelColumns;
-    const std::size_t room = cut ? kLabelColumns - 1 : kLabelColumns;
+std::string Thousandths(std::int64_t value) {
+    std::string s = value < 0 ? "-" : "";
+    const std::uint64_t magnitude = value < 0 ? static_cast<std::uint64_t>(-(value + 1)) + 1
+                                              : static_cast<std::uint64_t>(value);
+    AppendUint(s, magnitude / 1000);
+    const auto frac = static_cast<int>(magnitude % 1000);
+    s += '.';
+    AppendThree(s, frac);
+    return s;
+}
+
+std::string Percent(std::optional<double> rate) {
+    return rate ? Fixed(*rate * 100.0, 2) + "%" : "n/a";
+}
+
+std::string TextLabel(std::string_view label, std::size_t columns) {
+    const bool cut = DisplayWidth(label) > columns;
+    const std::size_t room = cut ? columns - 1 : columns;
     std::string out;
     std::size_t width = 0;
     for (std::size_t i = 0; i < label.size();) {
@@ -248,6 +250,8 @@ void ReportWriter::Begin() {
         case Format::Json:
             out_ += "{\"rows\":[";
             break;
+        case Format::Html:  // the page is HtmlReport's
+            break;
     }
 }
 
@@ -308,6 +312,8 @@ void ReportWriter::Add(const Row& row) {
             AppendUint(out_, static_cast<std::uint64_t>(t.kept));
             out_ += t.hit ? ",\"hit\":true}" : ",\"hit\":false}";
             break;
+        case Format::Html:
+            break;
     }
     first_ = false;
 }
@@ -361,6 +367,8 @@ void ReportWriter::End(const Summary& s) {
             out_ += ",\"longest_miss_run\":";
             AppendUint(out_, s.longest_miss_run);
             out_ += "}}\n";
+            break;
+        case Format::Html:
             break;
     }
 }

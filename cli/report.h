@@ -1,4 +1,4 @@
-// report.h - writing backtest rows and summaries as text, CSV or JSON.
+// report.h - writing backtest rows and summaries as text, CSV or JSON; helpers the page shares.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +11,10 @@
 
 namespace tolvex::cli {
 
-enum class Format { Text, Csv, Json };
+/// Html is the page of html_report.h; ReportWriter leaves it alone.
+enum class Format { Text, Csv, Json, Html };
 
-/// "text", "csv" or "json"; no value for anything else.
+/// "text", "csv", "json" or "html"; no value for anything else.
 std::optional<Format> ParseFormat(std::string_view name);
 
 /// One row of the report: a tested draw with the line and label it was read from.
@@ -50,8 +51,9 @@ constexpr std::size_t kLabelColumns = 40;
 /// or control byte shown as one blank takes one), at most kLabelColumns.
 std::size_t LabelWidth(std::string_view label);
 
-/// The label as the text report shows it, cut to kLabelColumns.
-std::string TextLabel(std::string_view label);
+/// The label as the text report shows it, cut to `columns` display columns: control bytes as
+/// blanks, bytes that are not UTF-8 as U+FFFD.
+std::string TextLabel(std::string_view label, std::size_t columns = kLabelColumns);
 
 /// The summary as the text report ends: hit rate beside the rate chance gives.
 std::string SummaryText(const Summary& summary);
@@ -68,5 +70,11 @@ std::string CsvLabel(std::string_view text);
 
 /// The decimal `value` with `digits` digits after the point, independent of the locale.
 std::string Fixed(double value, int digits);
+
+/// A count of thousandths written exactly: 6494 as "6.494", -1494 as "-1.494".
+std::string Thousandths(std::int64_t value);
+
+/// A rate as a percentage with two decimals ("55.56%"), "n/a" without a value.
+std::string Percent(std::optional<double> rate);
 
 }  // namespace tolvex::cli

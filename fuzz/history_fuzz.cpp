@@ -1,4 +1,4 @@
-// history_fuzz.cpp - fuzzes the history reader and the backtest and inspect commands.
+// history_fuzz.cpp - fuzzes the history reader, the backtest in every format and inspect.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -85,8 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckReader(input, data[0]);
 
     // The whole command: it either reports or fails with nothing on standard output.
-    const std::string_view formats[] = {"text", "csv", "json"};
-    std::vector<std::string_view> args = {"backtest", "--format", formats[data[0] % 3]};
+    const std::string_view formats[] = {"text", "csv", "json", "html"};
+    const std::string_view format = formats[data[0] % 4];
+    std::vector<std::string_view> args = {"backtest", "--format", format};
     if (data[0] & 0x80) {
         args.push_back("--skip-invalid");
     }
@@ -100,6 +101,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(status == tolvex::cli::kOk || status == tolvex::cli::kError);
         Require(status == tolvex::cli::kOk || out.str().empty());
         Require(tolvex::cli::IsUtf8(err.str()));
+        // labels reach the page as text, never as markup
+        if (!inspect && format == "html" && status == tolvex::cli::kOk) {
+            Require(tolvex::cli::IsUtf8(out.str()));
+            Require(out.str().find("<script") == std::string::npos);
+            Require(out.str().find("<img") == std::string::npos);
+        }
     }
     return 0;
 }

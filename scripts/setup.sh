@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # setup.sh - installs the Debian packages a build needs, only those that are missing.
-# Usage: scripts/setup.sh [base] [qt] [win] [fuzz] [bench] [package] [winrelease]
-#        (no argument: base qt win fuzz package winrelease)
+# Usage: scripts/setup.sh [base] [qt] [win] [fuzz] [bench] [package] [winrelease] [report]
+#        (no argument: base qt win fuzz package winrelease report)
 set -euo pipefail
 
 declare -A groups=(
@@ -12,10 +12,11 @@ declare -A groups=(
     [bench]="hyperfine time"
     [package]="dpkg-dev lintian desktop-file-utils appstream mandoc man-db librsvg2-bin icoutils"
     [winrelease]="nsis zip unzip osslsigncode openssl"
+    [report]="chromium fonts-wqy-microhei"
 )
 
 wanted=()
-for group in "${@:-base qt win fuzz package winrelease}"; do
+for group in "${@:-base qt win fuzz package winrelease report}"; do
     for g in $group; do
         [[ -n "${groups[$g]:-}" ]] || { echo "setup.sh: unknown group '$g'" >&2; exit 2; }
         read -r -a pkgs <<<"${groups[$g]}"

@@ -122,6 +122,50 @@ if(NOT rows EQUAL 9 OR NOT tab_label STREQUAL "Fri, Jan 9, 2026\tRegion 9\tEveni
 endif()
 run_cli(NAME backtest-summary ARGS backtest --summary ${hand} RC 0 OUT_MATCH "^draws read +11, tested 9")
 
+# --- backtest: the page, and --output --------------------------------------------------------
+function(expect name condition)
+    if(NOT ${condition})
+        message(SEND_ERROR "FAIL ${name}")
+        math(EXPR n "${failures} + 1")
+        set(failures ${n} PARENT_SCOPE)
+    endif()
+endfunction()
+set(ENV{SOURCE_DATE_EPOCH} 1767225600)
+run_cli(NAME backtest-html ARGS backtest --format html ${hand} RC 0
+        OUT_MATCH "^<!DOCTYPE html>\n.*2026-01-01 00:00 UTC.*<svg id=\"chart-excess\".*<svg id=\"chart-rolling\".*<svg id=\"chart-runs\".*<td class=\"t\">2026-01<td>9<td>5<td>55.56%<td>72.16%<td>-1.494<td>-1.11\n.*<tr><td>11<td class=\"t\">Sat, Jan 10, 2026 Region 9 Evening draw<td>999<td>135<td>000\n.*</html>\n$")
+set(page "${LAST_OUT}")
+set(report ${WORK}/report.html)
+file(WRITE ${report} "an earlier report")
+run_cli(NAME backtest-html-output ARGS backtest --format html --output ${report} ${hand} RC 0 OUT "")
+file(READ ${report} written)
+set(same OFF)
+if(written STREQUAL page AND NOT EXISTS ${report}.tmp)
+    set(same ON)
+endif()
+expect(backtest-html-output-replaces same)
+run_cli(NAME backtest-output-bad-input ARGS backtest --output ${report} ${DATA}/bad_line.txt RC 2
+        ERR_MATCH "line 4: no draw found")
+file(READ ${report} written)
+set(kept OFF)
+if(written STREQUAL page AND NOT EXISTS ${report}.tmp)
+    set(kept ON)
+endif()
+expect(backtest-output-bad-input-keeps-the-report kept)
+run_cli(NAME backtest-output-no-folder ARGS backtest --output ${WORK}/missing/report.html ${hand} RC 2
+        ERR_MATCH "cannot write '[^']*missing/report.html': No such file or directory")
+run_cli(NAME backtest-html-markup ARGS backtest --format html ${DATA}/markup_labels.txt RC 0
+        OUT_MATCH "<td class=\"t\">&lt;script&gt;alert\\(1\\)&lt;/script&gt;<td>468<td>357<td>395\n.*<td class=\"t\">say &quot;hi&quot; &amp; &#39;bye&#39;<td>300<td>456<td>357\n")
+set(inert ON)
+if(LAST_OUT MATCHES "<script|<img|<b>bold|<!--")
+    set(inert OFF)
+endif()
+expect(backtest-html-markup-inert inert)
+run_cli(NAME backtest-struck-rows-text ARGS backtest --struck-rows 5 ${hand} RC 2 ERR_MATCH "for --format html")
+set(ENV{SOURCE_DATE_EPOCH} soon)
+run_cli(NAME backtest-html-bad-epoch ARGS backtest --format html ${hand} RC 2
+        ERR_MATCH "SOURCE_DATE_EPOCH 'soon' is not a number")
+unset(ENV{SOURCE_DATE_EPOCH})
+
 # newest first: the same draws in time order give the same verdicts
 run_cli(NAME backtest-newest-first ARGS backtest --newest-first --format csv
         ${DATA}/hand_worked_newest_first.txt RC 0 ERR_MATCH "tested 9")
