@@ -21,6 +21,7 @@
 #include "html_report.h"
 #include "report.h"
 #include "tolvex/tolvex.h"
+#include "tolvex/ui/texts.h"
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -78,11 +79,9 @@ constexpr std::string_view kUsage =
     "                        by default a byte-order mark decides, else UTF-8, else GB18030\n"
     "  --skip-invalid        skip lines that do not fit the layout, and count them on\n"
     "                        standard error, instead of stopping\n"
-    "The layouts read are listed in docs/cli.md.\n"
+    "The layouts read are listed in the manual page, man tolvex-cli.\n"
     "\n"
     "Exit status: 0 done (check: a hit), 1 check: a miss, 2 bad arguments or input.\n";
-
-constexpr std::string_view kHitMark = "\xE4\xB8\xAD";
 
 int Fail(std::ostream& err, const std::string& message) {
     err << "tolvex-cli: " << message << '\n';
@@ -294,7 +293,7 @@ int Check(std::span<const std::string_view> args, std::istream& in, std::ostream
         const std::string_view text(window.data(), carried + got);
         const HitResult r = CheckHit(text, draw);
         if (r.kind == HitKind::Hit) {
-            out << kHitMark << ' ' << base + r.start << '\n';
+            out << ui::texts::kHit << ' ' << base + r.start << '\n';
             out.flush();
             return out ? kOk : Fail(err, "cannot write standard output");
         }
@@ -310,7 +309,7 @@ int Check(std::span<const std::string_view> args, std::istream& in, std::ostream
     if (blank) {
         return Fail(err, "no result to check against: " + input.name() + " is empty or blank");
     }
-    out << "X\n";
+    out << ui::texts::kMiss << '\n';
     out.flush();
     return out ? kMiss : Fail(err, "cannot write standard output");
 }

@@ -6,15 +6,13 @@
 #include <cstdio>
 
 #include "decode.h"
+#include "tolvex/ui/texts.h"
 
 namespace tolvex::cli {
 namespace {
 
-constexpr std::string_view kHitMark = "\xE4\xB8\xAD";  // 中 in UTF-8
-constexpr std::string_view kMissMark = "X";
-
 std::string_view Mark(bool hit) {
-    return hit ? kHitMark : kMissMark;
+    return hit ? ui::texts::kHit : ui::texts::kMiss;
 }
 
 void AppendThree(std::string& out, int number) {

@@ -10,7 +10,7 @@ declare -A groups=(
     [win]="g++-mingw-w64-x86-64 wine64 wine locales xvfb xauth"
     [fuzz]="clang-14 libclang-rt-14-dev"
     [bench]="hyperfine time"
-    [package]="dpkg-dev lintian desktop-file-utils appstream mandoc man-db librsvg2-bin icoutils"
+    [package]="dpkg-dev lintian desktop-file-utils appstream mandoc man-db bash-completion librsvg2-bin icoutils"
     [winrelease]="nsis zip unzip osslsigncode openssl"
     [report]="chromium fonts-wqy-microhei"
 )

@@ -53,6 +53,26 @@ command -v "$exec" >/dev/null || { echo "50-package.sh: Exec=$exec is not on the
 ls /usr/share/icons/hicolor/*/apps/"$icon".png /usr/share/icons/hicolor/scalable/apps/"$icon".svg >/dev/null
 echo "ok   installed: tolvex-cli $version, man pages, Exec and Icon of the desktop entry resolve"
 
+# The installed bash completion: commands, options, their values.
+completes() {  # completes <words...> = <expected>
+    local words=() expected
+    while [[ $1 != = ]]; do words+=("$1"); shift; done
+    expected=$2
+    local got
+    got=$(bash -c 'source /usr/share/bash-completion/bash_completion
+        COMP_WORDS=("$@"); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); COMP_LINE="$*"
+        COMP_POINT=${#COMP_LINE}; COMPREPLY=()
+        _completion_loader tolvex-cli; _tolvex_cli; echo "${COMPREPLY[*]}"' _ "${words[@]}")
+    [[ $got == "$expected" ]] ||
+        { echo "50-package.sh: completing '${words[*]}' gave '$got', not '$expected'" >&2; exit 1; }
+}
+completes tolvex-cli ba = backtest
+completes tolvex-cli backtest --format "" = "text csv json html"
+completes tolvex-cli backtest --format=j = json
+completes tolvex-cli inspect --encoding u = "utf-8 utf-16"
+completes tolvex-cli reduce --c = --count
+echo "ok   the bash completion completes commands, options and their values"
+
 bash scripts/qt-session.sh "$(command -v "$exec")"
 
 # Removed: nothing of it stays.
