@@ -473,6 +473,7 @@ TEST_F(WindowTest, OpensWithEveryControlWhereTheLayoutPutsIt) {
     }
 
     EXPECT_EQ(WindowText(main), L"Tolvex");
+    EXPECT_FALSE(window_->Create(SW_SHOWNORMAL)) << "a window is created once";
     EXPECT_EQ(GetFocus(), Item(IDC_EDTCODE2));
     EXPECT_EQ(GetWindowLongPtrW(Item(IDC_BTNFILT), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
 }
