@@ -839,29 +839,29 @@ class Detector {
 
     bool ChooseGiven(std::vector<DrawColumn>& draws, std::string& message) {
         for (const std::string& given : options_.columns) {
-            std::string_view spec = given;
-            while (!spec.empty() && spec.front() == ' ') {
-                spec.remove_prefix(1);
+            std::string_view wanted = given;
+            while (!wanted.empty() && wanted.front() == ' ') {
+                wanted.remove_prefix(1);
             }
-            while (!spec.empty() && spec.back() == ' ') {
-                spec.remove_suffix(1);
+            while (!wanted.empty() && wanted.back() == ' ') {
+                wanted.remove_suffix(1);
             }
             std::size_t c = 0, width = 0;
-            const std::size_t dash = spec.find('-');
-            if (AllDigits(spec)) {
-                c = static_cast<std::size_t>(std::stoul(std::string(spec.substr(0, 6))));
-            } else if (dash != std::string_view::npos && AllDigits(spec.substr(0, dash)) &&
-                       AllDigits(spec.substr(dash + 1))) {
-                c = static_cast<std::size_t>(std::stoul(std::string(spec.substr(0, 6))));
-                const auto to = std::stoul(std::string(spec.substr(dash + 1, 6)));
+            const std::size_t dash = wanted.find('-');
+            if (AllDigits(wanted)) {
+                c = static_cast<std::size_t>(std::stoul(std::string(wanted.substr(0, 6))));
+            } else if (dash != std::string_view::npos && AllDigits(wanted.substr(0, dash)) &&
+                       AllDigits(wanted.substr(dash + 1))) {
+                c = static_cast<std::size_t>(std::stoul(std::string(wanted.substr(0, 6))));
+                const auto to = std::stoul(std::string(wanted.substr(dash + 1, 6)));
                 width = to + 1 > c ? to + 1 - c : 0;
                 if (width != 1 && width != 3) {
-                    message = "--column " + std::string(spec) +
+                    message = "--column " + std::string(wanted) +
                               ": a draw stands in one column or three adjacent ones";
                     return false;
                 }
             } else {
-                const std::string want = NormalName(spec);
+                const std::string want = NormalName(wanted);
                 for (std::size_t k = 0; k < columns_ && c == 0; ++k) {
                     if (!want.empty() && NormalName(cols_[k].name) == want) {
                         c = k + 1;
@@ -869,7 +869,7 @@ class Detector {
                     }
                 }
                 if (c == 0) {
-                    message = "--column " + Quote(spec) + ": no column has that name";
+                    message = "--column " + Quote(wanted) + ": no column has that name";
                     if (!header_.empty()) {
                         message += " (the header has";
                         for (const auto& h : header_) {
@@ -881,7 +881,7 @@ class Detector {
                 }
             }
             if (c == 0 || c > columns_) {
-                message = "--column " + std::string(spec) + ": the lines have " +
+                message = "--column " + std::string(wanted) + ": the lines have " +
                           std::to_string(columns_) + (columns_ == 1 ? " column" : " columns") +
                           " (" + std::string(DelimiterName(delimiter_)) + ")";
                 return false;
@@ -892,7 +892,7 @@ class Detector {
             }
             const DrawColumn d{c, width, cols_[c].name};
             if (c + width > columns_) {
-                message = "--column " + std::string(spec) + ": " + DescribeColumn(d) +
+                message = "--column " + std::string(wanted) + ": " + DescribeColumn(d) +
                           " run past the last column";
                 return false;
             }
