@@ -54,6 +54,10 @@ struct Summary {
     /// expected hits / tested: the hit rate chance gives.
     std::optional<double> ChanceRate() const;
     double ExpectedHits() const { return static_cast<double>(kept_sum) / 1000.0; }
+    /// hits - expected hits, exactly, in thousandths of a hit.
+    std::int64_t ExcessThousandths() const {
+        return static_cast<std::int64_t>(hits * 1000) - static_cast<std::int64_t>(kept_sum);
+    }
     /// (hits - expected hits) in standard deviations of the hit count under chance.
     std::optional<double> ZScore() const;
 };

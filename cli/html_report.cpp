@@ -71,22 +71,8 @@ footer{margin-top:28px;font-size:12px;color:#777}
 </style>
 )";
 
-void AppendUint(std::string& out, std::uint64_t value) {
-    out += std::to_string(value);
-}
-
-void AppendThree(std::string& out, int number) {
-    out += static_cast<char>('0' + number / 100);
-    out += static_cast<char>('0' + number / 10 % 10);
-    out += static_cast<char>('0' + number % 10);
-}
-
 std::string Coord(double v) {
     return Fixed(v, 1);
-}
-
-std::int64_t ExcessE3(const Summary& s) {
-    return static_cast<std::int64_t>(s.hits * 1000) - static_cast<std::int64_t>(s.kept_sum);
 }
 
 std::string ZText(const Summary& s) {
@@ -485,7 +471,7 @@ void HtmlReport::WriteVerdict(const Summary& s, std::string& out) const {
         return;
     }
     const double z = *s.ZScore();
-    const std::int64_t excess = ExcessE3(s);
+    const std::int64_t excess = s.ExcessThousandths();
     const std::string amount = Thousandths(excess < 0 ? -excess : excess);
     const std::string hit_rate = Percent(s.HitRate()), chance_rate = Percent(s.ChanceRate());
     const std::string expected = Thousandths(static_cast<std::int64_t>(s.kept_sum));
@@ -747,7 +733,7 @@ void HtmlReport::WritePeriods(std::string& out) const {
         out += std::string("<tr") + cls + "><td class=\"t\">" + name + "<td>" +
                std::to_string(t.tested) + "<td>" + std::to_string(t.hits) + "<td>" +
                Percent(t.HitRate()) + "<td>" + Percent(t.ChanceRate()) + "<td>" +
-               Thousandths(ExcessE3(t)) + "<td>" + ZText(t) + "\n";
+               Thousandths(t.ExcessThousandths()) + "<td>" + ZText(t) + "\n";
     };
     out +=
         "<table class=\"num\" id=\"periods\"><thead><tr><th class=\"t\">期间 <span "

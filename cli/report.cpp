@@ -15,22 +15,6 @@ std::string_view Mark(bool hit) {
     return hit ? ui::texts::kHit : ui::texts::kMiss;
 }
 
-void AppendThree(std::string& out, int number) {
-    out += static_cast<char>('0' + number / 100);
-    out += static_cast<char>('0' + number / 10 % 10);
-    out += static_cast<char>('0' + number % 10);
-}
-
-void AppendUint(std::string& out, std::uint64_t value) {
-    char digits[24];
-    const auto r = std::to_chars(digits, digits + sizeof digits, value);
-    out.append(digits, r.ptr);
-}
-
-std::int64_t ExcessThousandths(const Summary& s) {
-    return static_cast<std::int64_t>(s.hits * 1000) - static_cast<std::int64_t>(s.kept_sum);
-}
-
 std::string JsonNumber(std::optional<double> value, int digits) {
     return value ? Fixed(*value, digits) : "null";
 }
@@ -61,6 +45,18 @@ void AppendPadded(std::string& out, std::string_view text, std::size_t width) {
 }
 
 }  // namespace
+
+void AppendThree(std::string& out, int number) {
+    out += static_cast<char>('0' + number / 100);
+    out += static_cast<char>('0' + number / 10 % 10);
+    out += static_cast<char>('0' + number % 10);
+}
+
+void AppendUint(std::string& out, std::uint64_t value) {
+    char digits[24];
+    const auto r = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, r.ptr);
+}
 
 std::optional<Format> ParseFormat(std::string_view name) {
     if (name == "text") {
@@ -213,7 +209,7 @@ std::string SummaryText(const Summary& s) {
     out += '\n';
     if (s.tested > 0) {
         const auto z = s.ZScore();
-        out += "difference     " + Thousandths(ExcessThousandths(s)) +
+        out += "difference     " + Thousandths(s.ExcessThousandths()) +
                " hits, z = " + (z ? Fixed(*z, 2) : "n/a") +
                " (a z between -2 and 2 is ordinary chance variation)\n";
         out += "longest runs   ";
@@ -338,7 +334,7 @@ void ReportWriter::End(const Summary& s) {
                 out_ += ',' + (s.tested ? Fixed(*s.HitRate(), 6) : "") + ',' +
                         Thousandths(static_cast<std::int64_t>(s.kept_sum)) + ',' +
                         (s.tested ? Fixed(*s.ChanceRate(), 6) : "") + ',' +
-                        Thousandths(ExcessThousandths(s)) + ',' +
+                        Thousandths(s.ExcessThousandths()) + ',' +
                         (s.ZScore() ? Fixed(*s.ZScore(), 3) : "") + ',';
                 AppendUint(out_, s.longest_hit_run);
                 out_ += ',';
@@ -359,7 +355,7 @@ void ReportWriter::End(const Summary& s) {
             out_ += ",\"hit_rate\":" + JsonNumber(s.HitRate(), 6) +
                     ",\"expected_hits\":" + Thousandths(static_cast<std::int64_t>(s.kept_sum)) +
                     ",\"chance_rate\":" + JsonNumber(s.ChanceRate(), 6) +
-                    ",\"excess_hits\":" + Thousandths(ExcessThousandths(s)) +
+                    ",\"excess_hits\":" + Thousandths(s.ExcessThousandths()) +
                     ",\"z_score\":" + JsonNumber(s.ZScore(), 3) + ",\"longest_hit_run\":";
             AppendUint(out_, s.longest_hit_run);
             out_ += ",\"longest_miss_run\":";

@@ -68,6 +68,10 @@ std::string CsvField(std::string_view text);
 /// that spreadsheets show it instead of running it as a formula.
 std::string CsvLabel(std::string_view text);
 
+/// Appends a draw (0..999) as three digits, and a count in decimal digits.
+void AppendThree(std::string& out, int number);
+void AppendUint(std::string& out, std::uint64_t value);
+
 /// The decimal `value` with `digits` digits after the point, independent of the locale.
 std::string Fixed(double value, int digits);
 

@@ -13,6 +13,7 @@ shot=${2:-}
 [[ -x $program ]] || { echo "qt-session.sh: build $program first (scripts/run.sh)" >&2; exit 2; }
 
 source scripts/lib/virtual-display.sh
+source scripts/lib/checks.sh
 start_virtual_display
 new_work_dir
 
@@ -22,16 +23,6 @@ if locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
     chinese=zh_CN.UTF-8
 fi
 
-failures=0
-check() {  # check <what> <expected> <actual>
-    if [[ "$2" == "$3" ]]; then
-        echo "ok   $1"
-    else
-        echo "FAIL $1: expected '$2', got '$3'"
-        failures=$((failures + 1))
-    fi
-}
-clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
 # The window's outer rectangle as "x y width height", frame included.
 outer() {
     local x y w h l r t b
@@ -206,8 +197,4 @@ for signal in TERM INT HUP; do
         "$(ls -A "$home/tmp"; ls -A "$home/.config" 2>/dev/null || true)"
 done
 
-if ((failures)); then
-    echo "qt-session.sh: $failures check(s) failed"
-    exit 1
-fi
-echo "qt-session.sh: all checks passed"
+end_checks qt-session.sh

@@ -32,6 +32,9 @@ wait_for() {
     done
 }
 
+# The text on the display's clipboard, empty when there is none.
+clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
+
 # Starts Xvfb on a display number it picks itself (-displayfd, so that two runs never take the
 # same one) with the openbox window manager, and sets DISPLAY.
 start_virtual_display() {

@@ -13,6 +13,7 @@ cmake --build --preset mingw --target win32_window_probe >/dev/null
 probe=$PWD/build/mingw/ui/win32/tests/win32_window_probe.exe
 
 source scripts/lib/virtual-display.sh
+source scripts/lib/checks.sh
 new_work_dir
 
 # Default options, no -D at all: the Win32 program, the command line and the tests build.
@@ -66,16 +67,6 @@ wine() { timeout 120 "$wine_program" "$@"; }
 wine wineboot -i >/dev/null 2>&1
 wineserver -w
 
-failures=0
-check() {  # check <what> <expected> <actual>
-    if [[ "$2" == "$3" ]]; then
-        echo "ok   $1"
-    else
-        echo "FAIL $1: expected '$2', got '$3'"
-        failures=$((failures + 1))
-    fi
-}
-clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
 clipboard_holds() { [[ $(clipboard | tr -d '\r') == "$1" ]]; }
 probe() { wine "$probe" "$1" 2>/dev/null || true; }
 marker_is() { [[ $(probe 1008) == "$1" ]]; }
@@ -159,8 +150,4 @@ check "the uninstaller removes every file, shortcut and registry entry" "yes" \
 drive portable "$(echo "$work"/portable/*/tolvex.exe)"
 
 wineserver -k 2>/dev/null || true
-if ((failures)); then
-    echo "60-windows.sh: $failures check(s) failed"
-    exit 1
-fi
-echo "60-windows.sh: all checks passed"
+end_checks 60-windows.sh
