@@ -16,6 +16,7 @@
 #include <QRawFont>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -140,6 +141,7 @@ class TestMainWindow : public QObject {
     void saveFailureShowsErrorBox_data();
     void saveFailureShowsErrorBox();
     void exitClosesWindow();
+    void settingsAreNeverWritten();
 
   private:
     QLineEdit* Box(const char* name) const { return window_->findChild<QLineEdit*>(name); }
@@ -937,6 +939,17 @@ void TestMainWindow::exitClosesWindow() {
     QVERIFY(window_->isVisible());
     QTest::mouseClick(Button("btnclose"), Qt::LeftButton);
     QVERIFY(!window_->isVisible());
+}
+
+void TestMainWindow::settingsAreNeverWritten() {
+    // What Qt's dialogs would keep between runs cannot be written anywhere, also not by a
+    // program that ends without cleaning up.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings settings(format, QSettings::UserScope, QStringLiteral("QtProject"));
+        settings.setValue(QStringLiteral("FileDialog/lastVisited"), QStringLiteral("/tmp"));
+        settings.sync();
+        QCOMPARE(settings.status(), QSettings::AccessError);
+    }
 }
 
 int main(int argc, char* argv[]) {

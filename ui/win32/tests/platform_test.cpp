@@ -44,6 +44,7 @@ TEST(Win32Text, ByteOffsetsMapToCharacterOffsets) {
         std::wstring text;
         std::size_t byteOffset;
         std::size_t expected;
+        UINT codePage = kChinese;
     };
     const std::vector<Case> cases = {
         {L"000 002 003 ", 0, 0},
@@ -55,10 +56,16 @@ TEST(Win32Text, ByteOffsetsMapToCharacterOffsets) {
         {L"\U0001F600x", 2, 2},   // a surrogate pair is one character
         {L"中文", 100, 2},        // past the end
         {L"", 3, 0},
+        // Where the logic speaks UTF-8 (a system whose code page lacks the program's texts),
+        // an ideograph is three bytes and a character beyond the BMP four.
+        {L"中文 123 ", 7, 3, CP_UTF8},
+        {L"\U0001F600x", 4, 2, CP_UTF8},
+        {L"é002", 2, 1, CP_UTF8},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(WideOffsetOfByte(c.text, c.byteOffset, kChinese), c.expected)
-            << "byte " << c.byteOffset << " of " << FromWide(c.text, CP_UTF8);
+        EXPECT_EQ(WideOffsetOfByte(c.text, c.byteOffset, c.codePage), c.expected)
+            << "byte " << c.byteOffset << " of " << FromWide(c.text, CP_UTF8) << " in "
+            << c.codePage;
     }
 }
 

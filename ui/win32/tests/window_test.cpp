@@ -1059,6 +1059,22 @@ TEST_F(WindowTest, SaveWritesTheResultBoxBytesAndOverwritesWithoutAsking) {
     EXPECT_EQ(desktop.Count(), 2);
 }
 
+TEST_F(WindowTest, SavingWritesUnderTheNameChosenAlsoBeyondTheCodePage) {
+    // Code page 936 holds neither name: the file is written under the dialog's own name.
+    TempFolder desktop;
+    Put(IDC_MEMCODE, L"000 002 ");
+    for (const std::wstring& name :
+         {std::wstring(L"결과.txt"), std::wstring(L"x\U0001F600y.txt")}) {
+        const std::wstring file = desktop.File(name);
+        const auto seen = WithModals([&] { SendMessageW(Item(IDC_BTNSAVE), BM_CLICK, 0, 0); },
+                                     {SaveAs(file), PressOk});
+        ASSERT_EQ(seen.size(), 2u) << FromWide(name, CP_UTF8);
+        EXPECT_EQ(seen[1].texts, std::vector<std::wstring>{L"成功保存！"});
+        EXPECT_EQ(ReadBytes(file), "000 002 ") << FromWide(name, CP_UTF8);
+    }
+    EXPECT_EQ(desktop.Count(), 2) << "no file under a name with question marks";
+}
+
 TEST_F(WindowTest, CancellingTheSaveDialogDoesNothing) {
     TempFolder desktop;
     SetDesktopValue(REG_SZ, desktop.Path().c_str(),
