@@ -129,6 +129,7 @@ class TestMainWindow : public QObject {
     void pasteKeepsTheFirstLine();
     void messageBoxKeys_data();
     void messageBoxKeys();
+    void minimisedBoxComesBack();
     void invalidEntries_data();
     void invalidEntries();
     void typicalPass();
@@ -627,6 +628,21 @@ void TestMainWindow::messageBoxKeys() {
     // The steps after the box ran.
     QCOMPARE(Box("edtcode1")->text(), QString());
     QCOMPARE(FocusName(), QStringLiteral("edtcode1"));
+}
+
+void TestMainWindow::minimisedBoxComesBack() {
+    // A window manager that minimises a box takes the window with it; the program waits on the
+    // box, so both come back at once.
+    bool back = false;
+    modals_->Answer([&](QWidget* box) {
+        window_->showMinimized();
+        box->showMinimized();
+        back = QTest::qWaitFor([&] { return !box->isMinimized() && !window_->isMinimized(); });
+        box->close();
+    });
+    Box("edtcode1")->setText("12");
+    QTest::keyClick(Box("edtcode1"), Qt::Key_Return);
+    QVERIFY(back);
 }
 
 void TestMainWindow::invalidEntries_data() {
