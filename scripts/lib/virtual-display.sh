@@ -47,9 +47,13 @@ start_virtual_display() {
     read -r -t 10 number <"$fifo" || { echo "virtual-display.sh: Xvfb did not start" >&2; return 1; }
     export DISPLAY=:$number
     wait_for 10 xdpyinfo || { echo "virtual-display.sh: display $DISPLAY does not answer" >&2; return 1; }
-    openbox >/dev/null 2>&1 &
+    local log
+    log=$(mktemp)
+    work_dirs+=("$log")
+    openbox >"$log" 2>&1 &
     pids+=($!)
-    wait_for 10 window_manager_running || { echo "virtual-display.sh: openbox did not start" >&2; return 1; }
+    wait_for 20 window_manager_running ||
+        { echo "virtual-display.sh: openbox did not start on $DISPLAY:" >&2; cat "$log" >&2; return 1; }
 }
 
 # Whether a window manager has taken the screen: it names its window on the root window.
