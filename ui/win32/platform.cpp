@@ -54,19 +54,25 @@ std::wstring ExtendedPath(const std::wstring& full) {
     return L"\\\\?\\" + full;
 }
 
-// Creates a new temporary file in the folder of `target`, held without sharing; the handle, or
-// INVALID_HANDLE_VALUE. Its name is short whatever the target's, so that a target with a name
-// near the file system's limit of 255 characters (or of 255 bytes, where names are UTF-8) can
-// still be written. GetTempFileName would limit the folder to MAX_PATH - 14.
-HANDLE CreateTemporaryBeside(const std::wstring& target, std::wstring& temp) {
+// What a replaced file passes on to the file that replaces it: whether it shows (hidden,
+// system) and whether it is indexed. The archive mark is set anew, as the content changed; a
+// read-only file is never replaced.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Creates a new temporary file with `attributes` in the folder of `target`, held without
+// sharing; the handle, or INVALID_HANDLE_VALUE. Its name is short whatever the target's, so that a
+// target with a name near the file system's limit of 255 characters (or of 255 bytes, where names
+// are UTF-8) can still be written. GetTempFileName would limit the folder to MAX_PATH - 14.
+HANDLE CreateTemporaryBeside(const std::wstring& target, DWORD attributes, std::wstring& temp) {
     const std::wstring folder = target.substr(0, target.find_last_of(L'\\') + 1);
     const DWORD start = GetTickCount() ^ GetCurrentProcessId();
     for (DWORD attempt = 0; attempt < 16; ++attempt) {
         wchar_t name[32] = {};
         wsprintfW(name, L"~tolvex-%08lx.tmp", static_cast<unsigned long>(start + attempt));
         temp = folder + name;
-        const HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file =
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
             return file;
         }
@@ -138,8 +144,12 @@ WriteStatus WriteFileReplacing(const std::wstring& path, std::string_view bytes,
         return WriteStatus::CannotCreate;
     }
 
+    // The new file is made with what it takes over from the one it replaces, so that a hidden
+    // or system file stays so, as when the platform replaces a file.
+    const DWORD kept = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kKeptAttributes;
     std::wstring temp;
-    const HANDLE file = CreateTemporaryBeside(full, temp);
+    const HANDLE file = CreateTemporaryBeside(
+        full, kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept | FILE_ATTRIBUTE_ARCHIVE, temp);
     if (file == INVALID_HANDLE_VALUE) {
         return WriteStatus::CannotCreate;
     }

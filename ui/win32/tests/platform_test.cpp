@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -214,6 +215,53 @@ TEST(Win32FileWrite, WritesNewAndReplacesEarlierFiles) {
     EXPECT_EQ(WriteFileReplacing(path, ""), WriteStatus::Ok);
     EXPECT_EQ(ReadBytes(path), "");
     EXPECT_EQ(folder.Count(), 1) << "no temporary file is left behind";
+}
+
+TEST(Win32FileWrite, AReplacedFileKeepsHowItShows) {
+    // Hidden and system files stay so; the new content is marked for archiving whatever the
+    // earlier file's mark. Under Wine, hidden and system are kept in the file's extended
+    // attributes; not-indexed is not kept at all, so that case is tried only where it is.
+    struct Case {
+        const char* what;
+        DWORD earlier;  // 0: no earlier file
+        DWORD expected;
+        bool whereKept = false;
+    };
+    constexpr DWORD kHidden = FILE_ATTRIBUTE_HIDDEN;
+    constexpr DWORD kSystem = FILE_ATTRIBUTE_SYSTEM;
+    constexpr DWORD kArchive = FILE_ATTRIBUTE_ARCHIVE;
+    constexpr DWORD kNotIndexed = FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const std::vector<Case> cases = {
+        {"hidden", kHidden, kHidden | kArchive},
+        {"hidden and system", kHidden | kSystem, kHidden | kSystem | kArchive},
+        {"system", kSystem, kSystem | kArchive},
+        {"archive", kArchive, kArchive},
+        {"normal", FILE_ATTRIBUTE_NORMAL, kArchive},
+        {"no earlier file", 0, kArchive},
+        {"not indexed", kNotIndexed | kHidden, kNotIndexed | kHidden | kArchive, true},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        const std::wstring path = folder.File(L"结果.txt");
+        if (c.earlier != 0) {
+            WriteBytes(path, "earlier");
+            ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.earlier)) << c.what;
+            const DWORD asked = c.earlier & ~FILE_ATTRIBUTE_NORMAL;
+            const DWORD held = GetFileAttributesW(path.c_str()) & asked;
+            if (c.whereKept && held != asked) {
+                std::printf("note: this file system does not keep %s; not tried\n", c.what);
+                continue;
+            }
+            ASSERT_EQ(held, asked)
+                << c.what << ": the file system does not keep it (Wine keeps hidden and system "
+                << "in user extended attributes)";
+        }
+        EXPECT_EQ(WriteFileReplacing(path, "000 002 "), WriteStatus::Ok) << c.what;
+        EXPECT_EQ(ReadBytes(path), "000 002 ") << c.what;
+        const DWORD watched = kHidden | kSystem | kArchive | FILE_ATTRIBUTE_READONLY | c.expected;
+        EXPECT_EQ(GetFileAttributesW(path.c_str()) & watched, c.expected) << c.what;
+        EXPECT_EQ(folder.Count(), 1) << c.what << ": no temporary file is left behind";
+    }
 }
 
 TEST(Win32FileWrite, RefusesWhatCannotBeCreatedAndChangesNothing) {
