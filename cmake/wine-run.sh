@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # wine-run.sh - runs a Windows program under Wine in a quiet prefix, creating the prefix once.
-# The prefix is $WINEPREFIX when set, else wineprefix/ in the build folder above the program.
+# The prefix is $WINEPREFIX when set, else wineprefix/ in the build folder above the program (or
+# above the current folder, for one of Wine's own programs such as reg).
 # The locale defaults to zh_CN.UTF-8, which gives Wine the Chinese ANSI code page 936.
 set -euo pipefail
 program=$1

@@ -503,7 +503,7 @@ std::wstring FaceNotThirteenHigh() {
     return search.found;
 }
 
-// Sets a registry value of the test's Wine prefix, or deletes it for nullptr, and gives back
+// Sets a registry value of the test's Wine prefix, or deletes it for an empty text, and gives back
 // what was there when it goes.
 class RegistryValue {
   public:
@@ -517,9 +517,9 @@ class RegistryValue {
         }
     }
     ~RegistryValue() {
-        if (!keep_ && had_) {
+        if (had_) {
             RegSetValueExW(key_, name_, 0, type_, saved_.data(), static_cast<DWORD>(saved_.size()));
-        } else if (!keep_) {
+        } else {
             RegDeleteValueW(key_, name_);
         }
         RegCloseKey(key_);
@@ -538,12 +538,6 @@ class RegistryValue {
         RegSetValueExW(key_, name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     }
-    // Sets the value and keeps it when this goes.
-    template <class Value>
-    void Keep(const Value& value) {
-        Set(value);
-        keep_ = true;
-    }
 
   private:
     HKEY key_ = nullptr;
@@ -551,7 +545,6 @@ class RegistryValue {
     DWORD type_ = REG_NONE;
     std::vector<BYTE> saved_;
     bool had_ = false;
-    bool keep_ = false;
 };
 
 // Run by CTest under a locale whose code page lacks the program's texts (see CMakeLists.txt):
@@ -568,20 +561,6 @@ TEST(WindowOtherCodePage, TheProgramsTextsReadAsWritten) {
     EXPECT_EQ(WindowText(window.Item(IDC_LBLJUSHU)), L"缩水结果：722注");
     window.Controls().SetText(tolvex::ui::Control::edtcode1, "000");
     EXPECT_EQ(WindowText(window.Item(IDC_EDTDJ)), L"中");
-}
-
-// Run once before the tests, as a fixture of its own (see CMakeLists.txt): gives the test
-// prefix the settings the tests start from, whatever a crashed run left behind. The screen's
-// pixels per inch and the fonts are read when a process starts, so this cannot be done by the
-// process that then runs the tests.
-TEST(WinePrefix, DISABLED_ResetToTheTestSettings) {
-    RegistryValue logPixels(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
-    RegistryValue replacement(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements",
-                              L"MS Sans Serif");
-    RegistryValue desktop(HKEY_CURRENT_USER, kShellFolders, L"Desktop");
-    logPixels.Keep(96);
-    replacement.Keep(std::wstring());
-    desktop.Keep(std::wstring());
 }
 
 TEST(WindowDpi, LayoutFollowsTheScreenDpiAndTheFont) {
