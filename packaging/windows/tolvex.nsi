@@ -43,6 +43,8 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\tolvex.exe"
 
 !insertmacro MUI_PAGE_WELCOME
+; The text under the licence names the button as it reads (NSIS's Chinese text names another).
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "$(LicenseBottom)"
 !insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
@@ -55,6 +57,8 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "SimpChinese"
 
+LangString LicenseBottom ${LANG_ENGLISH} "If you accept the terms of the agreement, click I Agree to continue. You must accept the agreement to install $(^NameDA)."
+LangString LicenseBottom ${LANG_SIMPCHINESE} "如果你接受许可证的条款，请点击 [我接受(I)] 继续安装。你必须接受许可证才能安装 $(^NameDA)。"
 LangString SectionMain ${LANG_ENGLISH} "Tolvex (required)"
 LangString SectionMain ${LANG_SIMPCHINESE} "Tolvex（必需）"
 LangString SectionDesktop ${LANG_ENGLISH} "Desktop shortcut"

@@ -68,7 +68,7 @@ wine wineboot -i >/dev/null 2>&1
 wineserver -w
 
 clipboard_holds() { [[ $(clipboard | tr -d '\r') == "$1" ]]; }
-probe() { wine "$probe" "$1" 2>/dev/null || true; }
+probe() { wine "$probe" "$@" 2>/dev/null || true; }
 marker_is() { [[ $(probe 1008) == "$1" ]]; }
 windows() { xdotool search --onlyvisible --pid "$1" 2>/dev/null || true; }
 window_count_is() { [[ $(windows "$1" | wc -l) -eq $2 ]]; }
@@ -114,6 +114,29 @@ drive() {  # drive <what> <program>
         "$(wait_for 15 bash -c "! kill -0 $pid 2>/dev/null" && echo yes || echo no)"
     wait "$pid" 2>/dev/null || true
 }
+
+# The setup program's licence page, in Chinese: the text under the licence names the button as
+# the button reads (its & marks the access key). Escape and Enter cancel the setup.
+licence_page() {
+    local title="Tolvex 安装"
+    wine "$setup" >/dev/null 2>&1 &
+    local pid=$!
+    wait_for 30 bash -c "xdotool search --onlyvisible --name '^$title' | grep -q ." ||
+        { check "the setup program opens" "yes" "no"; return; }
+    xdotool key Return
+    wait_for 10 bash -c "[[ -n \$(wine '$probe' 1006 '$title' 2>/dev/null) ]]" || true
+    local button
+    button=$(probe 1 "$title")
+    check "the licence page names its button" "[${button//&/}]" \
+        "$(probe 1006 "$title" | grep -o '\[[^]]*\]' | head -1)"
+    xdotool key Escape
+    wait_for 10 bash -c "[[ \$(xdotool search --onlyvisible --name '^$title' | wc -l) -ge 2 ]]" || true
+    xdotool key Return
+    check "the setup program ends when cancelled" "yes" \
+        "$(wait_for 15 bash -c "! kill -0 $pid 2>/dev/null" && echo yes || echo no)"
+    wait "$pid" 2>/dev/null || true
+}
+licence_page
 
 # An older version first, so that the release installs over it.
 mkdir -p "$work/older"
