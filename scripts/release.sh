@@ -15,7 +15,7 @@ parts=" ${*:-linux windows} "
 dist=$(realpath -m "${DIST:-dist}")
 [[ -z $(git status --porcelain --untracked-files=no) ]] ||
     echo "release.sh: note: uncommitted changes are not in the release; it is built from HEAD" >&2
-version=$(sed -n 's/^project(Tolvex VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+source scripts/lib/installer.sh
 
 export SOURCE_DATE_EPOCH
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
@@ -24,6 +24,9 @@ trap 'rm -rf "$work"' EXIT
 src=$work/src
 mkdir -p "$src"
 git archive HEAD | tar -x -C "$src"
+scripts/setup.sh base
+# The version as CMake reads it from the project() of the commit.
+version=$(cmake -P "$src/scripts/lib/project-version.cmake")
 rm -rf "$dist"
 mkdir -p "$dist"
 
@@ -44,7 +47,8 @@ release_linux() {
     cp "$build"/tolvex_"$version"_*.deb "$dist/"
 }
 
-# The Windows programs, cross-built with mingw-w64; the portable zip and the setup program.
+# The Windows programs, cross-built with mingw-w64, installed by their install rules into the
+# folder the portable zip holds; the zip, and the setup program of that folder.
 release_windows() {
     scripts/setup.sh base win winrelease
     local build=$work/build-windows stage=$work/tolvex-$version-win64
@@ -52,16 +56,13 @@ release_windows() {
         cd "$src"
         CXXFLAGS="-ffile-prefix-map=$src=src -ffile-prefix-map=$build=build" \
             cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-            -DCMAKE_BUILD_TYPE=Release -DTOLVEX_BUILD_TESTS=OFF >/dev/null
-        cmake --build "$build" --target tolvex-win tolvex-cli
+            -DCMAKE_BUILD_TYPE=Release -DTOLVEX_BUILD_TESTS=OFF -DTOLVEX_BUILD_BENCH=OFF >/dev/null
+        cmake --build "$build"
     )
-    mkdir -p "$stage"
-    cp "$build/ui/win32/tolvex.exe" "$build/cli/tolvex-cli.exe" "$stage/"
-    bash "$root/scripts/lib/sign.sh" "$stage/tolvex.exe"
-    bash "$root/scripts/lib/sign.sh" "$stage/tolvex-cli.exe"
-    # Texts as Notepad on Windows reads them: CR LF, and the guide in UTF-8 with its mark.
-    { printf '\xEF\xBB\xBF'; sed 's/$/\r/' "$src/packaging/windows/README.txt"; } >"$stage/README.txt"
-    sed 's/$/\r/' "$src/LICENSE" >"$stage/LICENSE.txt"
+    cmake --install "$build" --prefix "$stage" >/dev/null
+    for program in "$stage"/*.exe; do
+        bash "$root/scripts/lib/sign.sh" "$program"
+    done
     find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
     (cd "$work" && find "tolvex-$version-win64" | LC_ALL=C sort |
@@ -69,9 +70,7 @@ release_windows() {
 
     local sign=()
     [[ -z ${TOLVEX_SIGN_CERT:-} ]] || sign=("-DSIGN=bash \"$root/scripts/lib/sign.sh\" \"%1\"")
-    makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" \
-        -DICON="$src/ui/win32/tolvex.ico" -DOUTFILE="$dist/tolvex-$version-win64-setup.exe" \
-        "${sign[@]}" "$src/packaging/windows/tolvex.nsi" >/dev/null
+    make_installer "$src" "$version" "$stage" "$dist/tolvex-$version-win64-setup.exe" "${sign[@]}"
 }
 
 [[ $parts != *" linux "* ]] || release_linux

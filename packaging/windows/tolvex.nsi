@@ -1,5 +1,6 @@
 ; tolvex.nsi - the per-user Windows installer of Tolvex (NSIS 3, built by scripts/release.sh).
-; makensis -INPUTCHARSET UTF8 -DVERSION=1.2.3 -DSTAGE=<folder with the files> -DICON=<tolvex.ico>
+; makensis -INPUTCHARSET UTF8 -DVERSION=1.2.3 -DSTAGE=<folder with the files>
+;          -DFILES=<its list, as scripts/lib/installer.sh writes it> -DICON=<tolvex.ico>
 ;          -DOUTFILE=<setup.exe> [-DSIGN=<command that signs the file %1>] tolvex.nsi
 Unicode true
 ; 64-bit, as the programs it installs (and as Wine without its 32-bit half runs it).
@@ -68,13 +69,9 @@ LangString DescMain ${LANG_SIMPCHINESE} "窗口程序、命令行程序、使用
 LangString DescDesktop ${LANG_ENGLISH} "A shortcut to Tolvex on the desktop."
 LangString DescDesktop ${LANG_SIMPCHINESE} "在桌面上放一个 Tolvex 快捷方式。"
 
-; The files the installer writes; the uninstaller removes exactly these.
-!macro FILES DO
-    ${DO} "tolvex.exe"
-    ${DO} "tolvex-cli.exe"
-    ${DO} "README.txt"
-    ${DO} "LICENSE.txt"
-!macroend
+; The files the installer writes, those of the staging folder (the macro FILES, one ${DO} "name"
+; a file); the uninstaller removes exactly these.
+!include "${FILES}"
 !macro INSTALL_ONE NAME
     File "${STAGE}/${NAME}"
 !macroend

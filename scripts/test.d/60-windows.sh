@@ -14,13 +14,16 @@ probe=$PWD/build/mingw/ui/win32/tests/win32_window_probe.exe
 
 source scripts/lib/virtual-display.sh
 source scripts/lib/checks.sh
+source scripts/lib/installer.sh
 new_work_dir
 
-# Default options, no -D at all: the Win32 program, the command line and the tests build.
+# Default options, no -D at all: the Win32 program, the command line and the tests build, and
+# install as a user would install them.
 cmake -S . -B "$work/plain" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
 cmake --build "$work/plain" >/dev/null
-ls "$work/plain/ui/win32/tolvex.exe" "$work/plain/cli/tolvex-cli.exe" >/dev/null
-echo "ok   the Windows build configures and builds with nothing but the toolchain file"
+cmake --install "$work/plain" --prefix "$work/plain-installed" >/dev/null
+ls "$work/plain-installed/tolvex.exe" "$work/plain-installed/tolvex-cli.exe" >/dev/null
+echo "ok   the Windows build configures, builds and installs with nothing but the toolchain file"
 
 # Two builds of the last commit, in different folders, give the same files.
 DIST=$work/a bash scripts/release.sh windows >/dev/null
@@ -34,6 +37,11 @@ for file in "$zip" "$setup"; do
 done
 unzip -q "$zip" -d "$work/portable"
 echo "ok   ${zip##*/} ($(stat -c %s "$zip") bytes) and ${setup##*/} ($(stat -c %s "$setup") bytes) are the same in two builds"
+# The zip holds what a user's own `cmake --install` puts in place, no more, no less.
+zipped=$(find "$work"/portable/*/ -type f -printf '%P\n' | LC_ALL=C sort)
+[[ $zipped == "$(find "$work/plain-installed" -type f -printf '%P\n' | LC_ALL=C sort)" ]] ||
+    { echo "60-windows.sh: the zip and cmake --install hold different files" >&2; exit 1; }
+echo "ok   the zip holds the files cmake --install installs:" $zipped
 [[ -z $(unzip -Z1 "$zip" | grep -i '\.dll$') ]] || { echo "60-windows.sh: the zip holds DLLs" >&2; exit 1; }
 
 # Signed with a certificate made for the test, and verified against it.
@@ -42,12 +50,11 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Tolvex test signer"
 TOLVEX_SIGN_CERT=$work/cert.pem TOLVEX_SIGN_KEY=$work/key.pem DIST=$work/signed \
     bash scripts/release.sh windows >/dev/null
 unzip -q "$work/signed/${zip##*/}" -d "$work/signed/unzipped"
-for file in "$work"/signed/unzipped/*/tolvex.exe "$work"/signed/unzipped/*/tolvex-cli.exe \
-    "$work/signed/${setup##*/}"; do
+for file in "$work"/signed/unzipped/*/*.exe "$work/signed/${setup##*/}"; do
     osslsigncode verify -CAfile "$work/cert.pem" -in "$file" >"$work/verify.log" 2>&1 ||
         { cat "$work/verify.log" >&2; echo "60-windows.sh: ${file##*/} is not signed" >&2; exit 1; }
 done
-echo "ok   signed with a throwaway certificate: tolvex.exe, tolvex-cli.exe and the setup program verify"
+echo "ok   signed with a throwaway certificate: the programs and the setup program verify"
 
 # Under Wine: a prefix and a home of the test's own, Chinese code page, a virtual display.
 export LC_ALL=zh_CN.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX=$work/prefix
@@ -141,15 +148,14 @@ licence_page
 # An older version first, so that the release installs over it.
 mkdir -p "$work/older"
 cp "$work"/portable/*/* "$work/older/"
-makensis -V1 -INPUTCHARSET UTF8 -DVERSION=0.9.0 -DSTAGE="$work/older" -DICON="$PWD/ui/win32/tolvex.ico" \
-    -DOUTFILE="$work/older-setup.exe" packaging/windows/tolvex.nsi >/dev/null
+make_installer "$PWD" 0.9.0 "$work/older" "$work/older-setup.exe"
 wine "$work/older-setup.exe" /S
 check "the older version is installed" "0.9.0" "$(reg_value DisplayVersion)"
 
 start=$(date +%s%N)
 wine "$setup" /S /DESKTOP
 echo "     silent install took $((($(date +%s%N) - start) / 1000000)) ms"
-for file in tolvex.exe tolvex-cli.exe README.txt LICENSE.txt uninstall.exe; do
+for file in $zipped uninstall.exe; do
     check "installed $file" "yes" "$([[ -f $instdir/$file ]] && echo yes || echo no)"
 done
 check "the Start menu shortcut" "yes" "$([[ -f $startmenu ]] && echo yes || echo no)"
