@@ -61,9 +61,10 @@ constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // Creates a new temporary file with `attributes` in the folder of `target`, held without
-// sharing; the handle, or INVALID_HANDLE_VALUE. Its name is short whatever the target's, so that a
-// target with a name near the file system's limit of 255 characters (or of 255 bytes, where names
-// are UTF-8) can still be written. GetTempFileName would limit the folder to MAX_PATH - 14.
+// sharing; the handle, or INVALID_HANDLE_VALUE. Its name is short whatever the target's, so
+// that a target with a name near the file system's limit of 255 characters (or of 255 bytes,
+// where names are UTF-8) can still be written. GetTempFileName would limit the folder to
+// MAX_PATH - 14.
 HANDLE CreateTemporaryBeside(const std::wstring& target, DWORD attributes, std::wstring& temp) {
     const std::wstring folder = target.substr(0, target.find_last_of(L'\\') + 1);
     const DWORD start = GetTickCount() ^ GetCurrentProcessId();

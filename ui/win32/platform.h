@@ -32,14 +32,14 @@ ui::ShellFolderRead ReadRegistryFolder(HKEY root, const wchar_t* subKey, std::ws
 /// Signature of the call that writes one block of bytes (WriteFile's own).
 using WriteBlockFn = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 
-/// Writes `bytes` as the whole content of the file `path`. The bytes go to a temporary file
-/// in the same folder, held without sharing, which takes the name only once every byte is
-/// written; on any failure the temporary file is removed and an earlier file of that name is
-/// left untouched. A file replaced keeps its hidden, system and not-indexed attributes. An existing read-only file or one that does not open for writing (no write
-/// permission, or held open without sharing the writing), a folder that cannot be written and
-/// an invalid name give CannotCreate; a write that falls short gives WriteFailed. A folder
-/// path longer than MAX_PATH is written to as well. `writeBlock` lets a test stand in for a
-/// full disk.
+/// Writes `bytes` as the whole content of the file `path`. The bytes go to a temporary file in
+/// the same folder, held without sharing, which takes the name only once every byte is written;
+/// on any failure the temporary file is removed and an earlier file of that name is left
+/// untouched. A file replaced keeps its hidden, system and not-indexed attributes. An existing
+/// read-only file or one that does not open for writing (no write permission, or held open
+/// without sharing the writing), a folder that cannot be written and an invalid name give
+/// CannotCreate; a write that falls short gives WriteFailed. A folder path longer than MAX_PATH
+/// is written to as well. `writeBlock` lets a test stand in for a full disk.
 ui::WriteStatus WriteFileReplacing(const std::wstring& path, std::string_view bytes,
                                    WriteBlockFn writeBlock = &WriteFile);
 

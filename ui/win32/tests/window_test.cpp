@@ -503,8 +503,8 @@ std::wstring FaceNotThirteenHigh() {
     return search.found;
 }
 
-// Sets a registry value of the test's Wine prefix, or deletes it for an empty text, and gives back
-// what was there when it goes.
+// Sets a registry value of the test's Wine prefix, or deletes it for an empty text, and gives
+// back what was there when it goes.
 class RegistryValue {
   public:
     RegistryValue(HKEY root, const wchar_t* key, const wchar_t* name) : name_(name) {
