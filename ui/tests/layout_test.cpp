@@ -55,4 +55,42 @@ TEST(LayoutTable, VisibleControlsFitTheWindowAndNeverOverlap) {
     }
 }
 
+// Every box a player types in or reads from has one label, and it is the label a sighted
+// player reads it by: the nearest one just above it or just to its left.
+TEST(LayoutTable, EachBoxIsNamedByTheLabelBesideIt) {
+    using tolvex::ui::LabelOf;
+    using tolvex::ui::PlaceOf;
+    for (const ControlPlace& box : kControlPlaces) {
+        const bool named = box.kind == ControlKind::ResultBox || box.kind == ControlKind::EntryBox;
+        ASSERT_EQ(!LabelOf(box.name).empty(), named) << box.name;
+        if (!named) {
+            continue;
+        }
+        const ControlPlace& label = PlaceOf(LabelOf(box.name));
+        EXPECT_EQ(label.kind, ControlKind::Label) << box.name;
+        // The gap between the label and the box, above or to the left; the other label of the
+        // table that is closest in the same way must not be closer.
+        auto gap = [&box](const ControlPlace& l) {
+            const bool above = l.top + l.height <= box.top && l.left < box.left + box.width &&
+                               box.left < l.left + l.width;
+            const bool left = l.left + l.width <= box.left && l.top < box.top + box.height &&
+                              box.top < l.top + l.height;
+            if (above) {
+                return box.top - (l.top + l.height);
+            }
+            return left ? box.left - (l.left + l.width) : 1 << 20;
+        };
+        EXPECT_LE(gap(label), 16) << box.name << " is far from " << label.name;
+        for (const ControlPlace& other : kControlPlaces) {
+            if (other.kind == ControlKind::Label && other.name != label.name) {
+                EXPECT_GT(gap(other), gap(label)) << other.name << " is nearer " << box.name;
+            }
+        }
+    }
+    std::set<std::string_view> labels;
+    for (const auto& pair : tolvex::ui::kLabels) {
+        EXPECT_TRUE(labels.insert(pair.label).second) << "names two boxes: " << pair.label;
+    }
+}
+
 }  // namespace

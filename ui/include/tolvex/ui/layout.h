@@ -1,4 +1,4 @@
-// tolvex/ui/layout.h - the main window's controls: kind, caption, place, size and focus order.
+// tolvex/ui/layout.h - the main window's controls: kind, caption, place, focus order, labels.
 #pragma once
 
 #include <array>
@@ -48,6 +48,28 @@ inline constexpr std::array<ControlPlace, 13> kControlPlaces{{
 /// The order in which Tab moves the focus; the window opens with the focus in the first.
 inline constexpr std::array<std::string_view, 8> kFocusOrder{
     "edtcode2", "edtcode1", "memcode", "btnfilt", "btncopy", "btnclose", "edtdj", "btnsave"};
+
+/// Which label names which box: assistive technology speaks the label's text as the box's name.
+struct LabelFor {
+    std::string_view label;  ///< the label's name, e.g. "Label1"
+    std::string_view box;    ///< the box it names, e.g. "edtcode2"
+};
+inline constexpr std::array<LabelFor, 4> kLabels{{
+    {"lbljushu", "memcode"},
+    {"Label1", "edtcode2"},
+    {"Label5", "edtcode1"},
+    {"Label2", "edtdj"},
+}};
+
+/// The name of the label that names `box`; empty when no label does.
+constexpr std::string_view LabelOf(std::string_view box) {
+    for (const LabelFor& pair : kLabels) {
+        if (pair.box == box) {
+            return pair.label;
+        }
+    }
+    return {};
+}
 
 /// The button that Enter presses from a single-line box, and that shows as the default
 /// whenever no push button has the focus.
