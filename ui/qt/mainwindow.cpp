@@ -1,9 +1,11 @@
 // mainwindow.cpp - the main window's controls, keyboard and mouse rules, and handler wiring.
 #include "mainwindow.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -88,7 +90,9 @@ MainWindow::MainWindow(LocaleText text)
     connect(ui_->btnsave, &QPushButton::clicked, this, &MainWindow::saveResult);
     connect(ui_->btnclose, &QPushButton::clicked, this, &MainWindow::closeWindow);
     connect(ui_->edtcode1, &QLineEdit::textChanged, this, &MainWindow::checkHit);
+    connect(ui_->edtdj, &QLineEdit::textChanged, this, &MainWindow::announceHitMarker);
 
+    LabelBoxes();
     const qreal scale = LayoutScale(logicalDpiY());
     PlaceControls(scale);
     outerSize_ = QSize(ui::Scaled(ui::kOuterWidth, scale), ui::Scaled(ui::kOuterHeight, scale));
@@ -114,6 +118,40 @@ void MainWindow::saveResult() {
 }
 void MainWindow::closeWindow() {
     form_.Run(&Tfrmmain::btncloseClick);
+}
+
+// Tells assistive technology where the hit marker now stands, on the box that has the focus
+// (where the player types the draw): its description becomes the marker's label and verdict,
+// "对奖 中", which a screen reader speaks as a change of the focused object. A marker that goes
+// blank takes the description away.
+void MainWindow::announceHitMarker() {
+    QWidget* focused = focusWidget();
+    if (focused == nullptr) {
+        focused = ui_->edtcode1;
+    }
+    if (describedBox_ != nullptr && describedBox_ != focused) {
+        describedBox_->setAccessibleDescription(QString());
+    }
+    const QString marker = ui_->edtdj->text();
+    const QString said =
+        marker.isEmpty() ? QString() : ui_->Label2->text() + QLatin1Char(' ') + marker;
+    describedBox_ = focused;
+    if (focused->accessibleDescription() != said) {
+        focused->setAccessibleDescription(said);
+    }
+    // Qt 6.4 tells of the new description itself; a verdict the box already carried is
+    // told again, so that it is heard once per change of the marker.
+    QAccessibleEvent changed(focused, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
+}
+
+// Each box is labelled by its label, as the layout table pairs them: the label's text is the
+// box's name for assistive technology, and the box is "labelled by" the label.
+void MainWindow::LabelBoxes() {
+    for (const ui::LabelFor& pair : ui::kLabels) {
+        auto* label = findChild<QLabel*>(OwnText(pair.label), Qt::FindDirectChildrenOnly);
+        label->setBuddy(findChild<QWidget*>(OwnText(pair.box), Qt::FindDirectChildrenOnly));
+    }
 }
 
 // Places and sizes every control as the layout table says, at the layout scale; labels keep

@@ -36,6 +36,7 @@ class MainWindow : public QWidget, private ui::Controls {
     void copyResult();
     void saveResult();
     void closeWindow();
+    void announceHitMarker();
 
   private:
     // ui::Controls
@@ -50,6 +51,7 @@ class MainWindow : public QWidget, private ui::Controls {
     bool HandleKey(QWidget* target, QKeyEvent* key);
     bool HandleClick(QWidget* target, QEvent* event);
     void ShowResultSelection(bool shown);
+    void LabelBoxes();
     void PlaceControls(qreal scale);
     void FitOuterSize();
 
@@ -57,10 +59,11 @@ class MainWindow : public QWidget, private ui::Controls {
     LocaleText text_;
     QtDesktop desktop_;
     ui::Tfrmmain form_;
-    QPalette resultPalette_;        // the result box's own colours, selection shown
-    QPointer<QWidget> pressedBox_;  // the entry box the left button went down in
-    QSize outerSize_;               // the wanted outer size at this resolution
-    QMargins fittedMargins_;        // the frame the client size was last fitted to
+    QPalette resultPalette_;          // the result box's own colours, selection shown
+    QPointer<QWidget> pressedBox_;    // the entry box the left button went down in
+    QPointer<QWidget> describedBox_;  // the box whose description tells the hit marker
+    QSize outerSize_;                 // the wanted outer size at this resolution
+    QMargins fittedMargins_;          // the frame the client size was last fitted to
 };
 
 }  // namespace tolvex::qt
