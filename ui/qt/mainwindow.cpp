@@ -1,7 +1,6 @@
 // mainwindow.cpp - the main window's controls, keyboard and mouse rules, and handler wiring.
 #include "mainwindow.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -90,7 +89,6 @@ MainWindow::MainWindow(LocaleText text)
     connect(ui_->btnsave, &QPushButton::clicked, this, &MainWindow::saveResult);
     connect(ui_->btnclose, &QPushButton::clicked, this, &MainWindow::closeWindow);
     connect(ui_->edtcode1, &QLineEdit::textChanged, this, &MainWindow::checkHit);
-    connect(ui_->edtdj, &QLineEdit::textChanged, this, &MainWindow::announceHitMarker);
 
     LabelBoxes();
     const qreal scale = LayoutScale(logicalDpiY());
@@ -124,7 +122,7 @@ void MainWindow::closeWindow() {
 // (where the player types the draw): its description becomes the marker's label and verdict,
 // "对奖 中", which a screen reader speaks as a change of the focused object. A marker that goes
 // blank takes the description away.
-void MainWindow::announceHitMarker() {
+void MainWindow::AnnounceHitMarker() {
     QWidget* focused = focusWidget();
     if (focused == nullptr) {
         focused = ui_->edtcode1;
@@ -133,16 +131,12 @@ void MainWindow::announceHitMarker() {
         describedBox_->setAccessibleDescription(QString());
     }
     const QString marker = ui_->edtdj->text();
-    const QString said =
-        marker.isEmpty() ? QString() : ui_->Label2->text() + QLatin1Char(' ') + marker;
+    const QLabel* label = findChild<QLabel*>(OwnText(ui::LabelOf("edtdj")));
+    const QString said = marker.isEmpty() ? QString() : label->text() + QLatin1Char(' ') + marker;
     describedBox_ = focused;
-    if (focused->accessibleDescription() != said) {
-        focused->setAccessibleDescription(said);
-    }
-    // Qt 6.4 tells of the new description itself; a verdict the box already carried is
-    // told again, so that it is heard once per change of the marker.
-    QAccessibleEvent changed(focused, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&changed);
+    // A new description is told to assistive technology as a change of the focused object
+    // (AT-SPI's accessible-description property); Qt 6.4 has no announcement event.
+    focused->setAccessibleDescription(said);
 }
 
 // Each box is labelled by its label, as the layout table pairs them: the label's text is the
@@ -247,6 +241,9 @@ void MainWindow::SetText(Control control, std::string_view bytes) {
     QLineEdit* box = LineEdit(control);
     if (box->text() != text) {
         box->setText(text);  // textChanged runs the change handler, once
+        if (control == Control::edtdj) {
+            AnnounceHitMarker();
+        }
     }
 }
 

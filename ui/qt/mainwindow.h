@@ -36,7 +36,6 @@ class MainWindow : public QWidget, private ui::Controls {
     void copyResult();
     void saveResult();
     void closeWindow();
-    void announceHitMarker();
 
   private:
     // ui::Controls
@@ -52,6 +51,7 @@ class MainWindow : public QWidget, private ui::Controls {
     bool HandleClick(QWidget* target, QEvent* event);
     void ShowResultSelection(bool shown);
     void LabelBoxes();
+    void AnnounceHitMarker();
     void PlaceControls(qreal scale);
     void FitOuterSize();
 

@@ -3,9 +3,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 
+#include "accessibility.h"
 #include "resource.h"
 #include "text.h"
 #include "tolvex/ui/layout.h"
@@ -81,22 +83,23 @@ ControlStyle StyleOf(const ControlPlace& place) {
     return {};
 }
 
-// The order the controls are created in: the labels, then the focus order (which the order of
-// creation gives to the controls with tab stops), then the hidden box.
+// The order the controls are created in: the focus order (which the order of creation gives
+// to the controls with tab stops), each box just after the label that names it, as assistive
+// technology takes an edit's name from the label before it; then the hidden box.
 std::array<const ControlPlace*, 13> CreationOrder() {
     std::array<const ControlPlace*, 13> order{};
     std::size_t n = 0;
-    for (const ControlPlace& place : ui::kControlPlaces) {
-        if (place.kind == ControlKind::Label) {
-            order[n++] = &place;
-        }
-    }
     for (std::string_view name : ui::kFocusOrder) {
+        if (const std::string_view label = ui::LabelOf(name); !label.empty()) {
+            order[n++] = &ui::PlaceOf(label);
+        }
         order[n++] = &ui::PlaceOf(name);
     }
     for (const ControlPlace& place : ui::kControlPlaces) {
-        if (place.kind == ControlKind::HiddenBox) {
-            order[n++] = &place;
+        const bool placed =
+            std::find(order.begin(), order.begin() + n, &place) != order.begin() + n;
+        if (!placed) {
+            order[n++] = &place;  // a label of no box, and the hidden box
         }
     }
     return order;
@@ -488,12 +491,32 @@ void MainWindow::SetText(Control control, std::string_view text) {
         return;
     }
     SetWindowTextW(window, wide.c_str());
+    if (control == Control::edtdj) {
+        AnnounceHitMarker();
+    }
     // The edit's EN_CHANGE has run the change handler; should a platform not send it for a
     // text set by the program, run it here, still exactly once.
     if (control == Control::edtcode1 && lastCode1_ != wide) {
         lastCode1_ = wide;
         form_.Run(&Tfrmmain::edtcode1Change);
     }
+}
+
+// Tells assistive technology where the hit marker now stands, on the box that has the focus
+// (where the player types the draw): its description becomes the marker's label and verdict,
+// "对奖 中". A marker that goes blank takes the description away.
+void MainWindow::AnnounceHitMarker() {
+    HWND focus = GetFocus();
+    if (focus == nullptr || GetParent(focus) != hwnd_) {
+        focus = Item(IDC_EDTCODE1);
+    }
+    if (describedBox_ != nullptr && describedBox_ != focus && IsWindow(describedBox_)) {
+        DescribeControl(describedBox_, L"");
+    }
+    describedBox_ = focus;
+    const std::wstring marker = WindowText(Item(IDC_EDTDJ));
+    const HWND label = Item(IdOf(ui::LabelOf("edtdj")));
+    DescribeControl(focus, marker.empty() ? std::wstring() : WindowText(label) + L" " + marker);
 }
 
 void MainWindow::SetFocus(Control control) {

@@ -71,6 +71,7 @@ class MainWindow : public BaseWindow<MainWindow>, private ui::Controls {
     void FocusControl(HWND control);
     HWND ControlWindow(ui::Control control) const;
     bool IsSingleLineEdit(HWND window) const;
+    void AnnounceHitMarker();
 
     Win32Desktop desktop_;
     ui::Tfrmmain form_;
@@ -78,6 +79,7 @@ class MainWindow : public BaseWindow<MainWindow>, private ui::Controls {
     double scale_ = 1.0;
     HWND savedFocus_ = nullptr;
     HWND mousePressedIn_ = nullptr;
+    HWND describedBox_ = nullptr;  // the box whose description tells the hit marker
     std::wstring lastCode1_;
 };
 
