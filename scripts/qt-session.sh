@@ -197,4 +197,14 @@ for signal in TERM INT HUP; do
         "$(ls -A "$home/tmp"; ls -A "$home/.config" 2>/dev/null || true)"
 done
 
+# What a screen reader gets from the window, read over AT-SPI on a session bus of its own:
+# names, labels and the hit marker heard (scripts/a11y-check.py prints its own checks).
+home=$work/home-a11y
+mkdir -p "$home/tmp" && mkdir -m 700 "$home/run"
+a11y=0
+HOME=$home TMPDIR=$home/tmp XDG_RUNTIME_DIR=$home/run env ${chinese:+LC_ALL=$chinese} \
+    dbus-run-session -- /usr/bin/python3 scripts/a11y-check.py "$program" 2>"$home/log" || a11y=$?
+check "accessibility checks (a11y-check.py)" "0" "$a11y"
+((a11y == 0)) || cat "$home/log" >&2
+
 end_checks qt-session.sh

@@ -6,7 +6,7 @@ set -euo pipefail
 
 declare -A groups=(
     [base]="cmake ninja-build g++ clang-format libgtest-dev libgmock-dev libbenchmark-dev"
-    [qt]="qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev fonts-wqy-microhei fonts-urw-base35 xvfb xauth openbox xdotool xclip imagemagick x11-utils"
+    [qt]="qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev fonts-wqy-microhei fonts-urw-base35 xvfb xauth openbox xdotool xclip imagemagick x11-utils dbus-daemon at-spi2-core python3-pyatspi"
     [win]="g++-mingw-w64-x86-64 wine64 wine locales xvfb xauth openbox x11-utils xdotool xclip"
     [fuzz]="clang-14 libclang-rt-14-dev"
     [bench]="hyperfine time"
