@@ -1,48 +1,13 @@
-// backtest.cpp - the rule sieve, the backtest tally and the compact history store.
+// backtest.cpp - the backtest tally and the compact history store.
 #include "backtest.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "tolvex/tolvex.h"
+
 namespace tolvex::cli {
-namespace {
-
-void Digits(int number, int (&digits)[3]) {
-    digits[0] = number / 100;
-    digits[1] = number / 10 % 10;
-    digits[2] = number % 10;
-}
-
-}  // namespace
-
-Sieve::Sieve(int previous, int last) {
-    int p[3];
-    Digits(previous, p);
-    Digits(last, last_);
-    // A parallel shift of the last draw by s survives the zero-sum rule unless s equals, in
-    // some position, zero - last = (-2 last - previous) mod 10. Of the 729 numbers the
-    // zero-sum rule keeps, the 10 - d shifts that survive it fall, where d is the number of
-    // distinct such values: 719 + d are kept.
-    int shift[3];
-    for (int k = 0; k < 3; ++k) {
-        zero_[k] = (20 - last_[k] - p[k]) % 10;
-        shift[k] = (zero_[k] + 10 - last_[k]) % 10;
-    }
-    const int distinct =
-        1 + (shift[1] != shift[0]) + (shift[2] != shift[0] && shift[2] != shift[1]);
-    kept_ = 719 + distinct;
-}
-
-bool Sieve::Keeps(int number) const {
-    int d[3];
-    Digits(number, d);
-    if (d[0] == zero_[0] || d[1] == zero_[1] || d[2] == zero_[2]) {
-        return false;
-    }
-    const int s0 = (d[0] + 10 - last_[0]) % 10;
-    return s0 != (d[1] + 10 - last_[1]) % 10 || s0 != (d[2] + 10 - last_[2]) % 10;
-}
 
 std::optional<double> Summary::HitRate() const {
     if (tested == 0) {
@@ -70,9 +35,9 @@ std::optional<TestedDraw> Backtest::Add(int number) {
     ++summary_.draws;
     std::optional<TestedDraw> verdict;
     if (previous_ >= 0) {
-        const Sieve sieve(previous_, last_);
-        const bool hit = sieve.Keeps(number);
-        const auto kept = static_cast<std::uint64_t>(sieve.kept());
+        const KeptNumbers rules(previous_, last_);
+        const bool hit = rules.Keeps(number);
+        const auto kept = static_cast<std::uint64_t>(rules.count());
         ++summary_.tested;
         summary_.kept_sum += kept;
         summary_.variance_e6 += kept * (1000 - kept);
@@ -84,7 +49,7 @@ std::optional<TestedDraw> Backtest::Add(int number) {
             hit_run_ = 0;
             summary_.longest_miss_run = std::max(summary_.longest_miss_run, ++miss_run_);
         }
-        verdict = TestedDraw{previous_, last_, number, sieve.kept(), hit};
+        verdict = TestedDraw{previous_, last_, number, rules.count(), hit};
     }
     previous_ = last_;
     last_ = number;

@@ -10,25 +10,6 @@
 
 namespace tolvex::cli {
 
-/// The two reduction rules fixed for one pair of draws (numbers 0..999), so that the count
-/// and membership of the kept numbers take a few integer operations instead of a full
-/// ReduceNumbers and a text search. Agrees with ReduceNumbers followed by CheckHit.
-class Sieve {
-  public:
-    Sieve(int previous, int last);
-
-    /// How many numbers the reduction keeps: 720, 721 or 722.
-    int kept() const { return kept_; }
-
-    /// Whether the reduction keeps `number` (0..999).
-    bool Keeps(int number) const;
-
-  private:
-    int last_[3];
-    int zero_[3];  // per position, the one digit whose sum with both draws is 0 mod 10
-    int kept_;
-};
-
 /// One tested draw: the two draws before it, the draw, how many numbers were kept and
 /// whether the draw was among them.
 struct TestedDraw {

@@ -1,4 +1,4 @@
-// backtest_test.cpp - the rule sieve against the core, a hand-worked backtest, the history store.
+// backtest_test.cpp - a hand-worked backtest, the history store.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,40 +12,10 @@ namespace {
 
 using tolvex::cli::Backtest;
 using tolvex::cli::History;
-using tolvex::cli::Sieve;
 using tolvex::cli::Summary;
-
-tolvex::DrawDigits Digits(int n) {
-    return {n / 100, n / 10 % 10, n % 10};
-}
 
 std::string Three(int n) {
     return std::to_string(1000 + n).substr(1);
-}
-
-// The sieve must say exactly what the window says: reduce, then look the draw up in the
-// result. Every last draw with a spread of previous draws, every candidate number; the
-// result text is read group by group, and CheckHit is asked for a sample of the numbers.
-TEST(Sieve, AgreesWithReduceNumbersAndCheckHit) {
-    for (int last = 0; last < 1000; ++last) {
-        for (int previous = last % 7; previous < 1000; previous += 97) {
-            const auto r = tolvex::ReduceNumbers(Digits(previous), Digits(last));
-            const Sieve sieve(previous, last);
-            ASSERT_EQ(sieve.kept(), r.count) << previous << " " << last;
-            std::vector<bool> kept(1000, false);
-            for (std::size_t i = 0; i + 4 <= r.text.size(); i += 4) {
-                kept[static_cast<std::size_t>(std::stoi(r.text.substr(i, 3)))] = true;
-            }
-            for (int n = 0; n < 1000; ++n) {
-                ASSERT_EQ(sieve.Keeps(n), kept[static_cast<std::size_t>(n)])
-                    << previous << " " << last << " " << n;
-            }
-            for (int n = (previous + last) % 37; n < 1000; n += 37) {
-                const bool hit = tolvex::CheckHit(r.text, Three(n)).kind == tolvex::HitKind::Hit;
-                ASSERT_EQ(sieve.Keeps(n), hit) << previous << " " << last << " " << n;
-            }
-        }
-    }
 }
 
 struct Step {

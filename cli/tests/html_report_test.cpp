@@ -7,6 +7,7 @@
 
 #include "backtest.h"
 #include "html_report.h"
+#include "tolvex/tolvex.h"
 
 namespace {
 
@@ -212,9 +213,9 @@ TEST(HtmlReport, VerdictFollowsZ) {
     // 40 hits: about 11.1 above the 28.9 chance gives, with a standard deviation of 2.8.
     std::vector<Drawn> hits = {{0, "", 0}, {0, "", 0}}, misses = hits;
     for (int i = 0; i < 40; ++i) {
-        const Sieve sieve(hits[hits.size() - 2].number, hits.back().number);
+        const tolvex::KeptNumbers kept(hits[hits.size() - 2].number, hits.back().number);
         int n = 0;
-        while (!sieve.Keeps(n)) {
+        while (!kept.Keeps(n)) {
             ++n;
         }
         hits.push_back({n, "", 0});
