@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "backtest.h"
-#include "decode.h"
-#include "history.h"
-#include "html_report.h"
-#include "report.h"
+#include "tolvex/backtest/backtest.h"
+#include "tolvex/history/decode.h"
+#include "tolvex/history/reader.h"
+#include "tolvex/backtest/html_report.h"
+#include "tolvex/backtest/report.h"
 #include "tolvex/tolvex.h"
-#include "tolvex/ui/texts.h"
+#include "tolvex/marks.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -32,6 +32,9 @@
 #endif
 
 namespace tolvex::cli {
+
+using namespace tolvex::backtest;
+using namespace tolvex::history;
 namespace {
 
 constexpr std::string_view kUsage =
@@ -287,7 +290,7 @@ int Check(std::span<const std::string_view> args, std::istream& in, std::ostream
         const std::string_view text(window.data(), carried + got);
         const HitResult r = CheckHit(text, draw);
         if (r.kind == HitKind::Hit) {
-            out << ui::texts::kHit << ' ' << base + r.start << '\n';
+            out << marks::kHit << ' ' << base + r.start << '\n';
             out.flush();
             return out ? kOk : Fail(err, "cannot write standard output");
         }
@@ -303,7 +306,7 @@ int Check(std::span<const std::string_view> args, std::istream& in, std::ostream
     if (blank) {
         return Fail(err, "no result to check against: " + input.name() + " is empty or blank");
     }
-    out << ui::texts::kMiss << '\n';
+    out << marks::kMiss << '\n';
     out.flush();
     return out ? kMiss : Fail(err, "cannot write standard output");
 }

@@ -1,4 +1,4 @@
-// backtest.h - checking each draw of a history against the reduction of the two before it.
+// tolvex/backtest/backtest.h - checking each draw of a history against the reduction of the two before it.
 #pragma once
 
 #include <cstddef>
@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tolvex::cli {
+namespace tolvex::backtest {
 
 /// One tested draw: the two draws before it, the draw, how many numbers were kept and
 /// whether the draw was among them.
@@ -98,4 +98,4 @@ class History {
     std::size_t size_ = 0;
 };
 
-}  // namespace tolvex::cli
+}  // namespace tolvex::backtest

@@ -1,32 +1,32 @@
-// history_test.cpp - history files in the layouts players get them, and the line splitter.
+// reader_test.cpp - history files in the layouts players get them, and the line splitter.
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "history.h"
+#include "tolvex/history/reader.h"
 
 // The table below leaves out what a case does not check.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
 
-using tolvex::cli::ByteSource;
-using tolvex::cli::Delimiter;
-using tolvex::cli::HistoryDraw;
-using tolvex::cli::HistoryReader;
-using tolvex::cli::LineSplitter;
-using tolvex::cli::Order;
-using tolvex::cli::ReadOptions;
-using tolvex::cli::StreamSource;
+using tolvex::history::ByteSource;
+using tolvex::history::Delimiter;
+using tolvex::history::HistoryDraw;
+using tolvex::history::HistoryReader;
+using tolvex::history::LineSplitter;
+using tolvex::history::Order;
+using tolvex::history::ReadOptions;
+using tolvex::history::StreamSource;
 
 struct Read {
     bool opened = false;
     std::string error;
     std::vector<int> draws;
     std::vector<std::string> labels;
-    tolvex::cli::HistoryInfo info;
+    tolvex::history::HistoryInfo info;
 };
 
 Read ReadAll(const std::string& input, ReadOptions options = {}) {
@@ -290,21 +290,21 @@ TEST(HistoryReader, OrderComesFromTheLabels) {
         std::string input;
         std::optional<Order> flag;
         Order order;
-        tolvex::cli::HistoryInfo::OrderSource source;
+        tolvex::history::HistoryInfo::OrderSource source;
     } cases[] = {
         {"2024003 357\n2024002 123\n2024001 987\n",
          {},
          Order::NewestFirst,
-         tolvex::cli::HistoryInfo::OrderSource::Labels},
+         tolvex::history::HistoryInfo::OrderSource::Labels},
         {"2026-01-09 357\n2026-01-09 123\n2026-01-10 987\n",
          {},
          Order::OldestFirst,
-         tolvex::cli::HistoryInfo::OrderSource::Labels},
+         tolvex::history::HistoryInfo::OrderSource::Labels},
         {"01/10/2026 357\n01/09/2026 123\n12/31/2025 987\n", Order::NewestFirst, Order::NewestFirst,
-         tolvex::cli::HistoryInfo::OrderSource::Option},
-        {"a 357\nb 123\n", {}, Order::OldestFirst, tolvex::cli::HistoryInfo::OrderSource::Default},
+         tolvex::history::HistoryInfo::OrderSource::Option},
+        {"a 357\nb 123\n", {}, Order::OldestFirst, tolvex::history::HistoryInfo::OrderSource::Default},
         {"a 357\nb 123\n", Order::NewestFirst, Order::NewestFirst,
-         tolvex::cli::HistoryInfo::OrderSource::Option},
+         tolvex::history::HistoryInfo::OrderSource::Option},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.input);
@@ -483,14 +483,14 @@ TEST(LineSplitter, OverlongLineStopsTheReading) {
 }
 
 TEST(ShowLine, ControlBytesAreVisibleAndLongLinesCut) {
-    EXPECT_EQ(tolvex::cli::ShowLine("a\tb\rc\x01"), "a\\tb\\rc\\x01");
-    EXPECT_EQ(tolvex::cli::ShowLine("\xE4\xB8\xAD"
+    EXPECT_EQ(tolvex::history::ShowLine("a\tb\rc\x01"), "a\\tb\\rc\\x01");
+    EXPECT_EQ(tolvex::history::ShowLine("\xE4\xB8\xAD"
                                     "1"),
               "\xE4\xB8\xAD"
               "1");
-    EXPECT_EQ(tolvex::cli::ShowLine("abcdef", 4), "abcd...");
+    EXPECT_EQ(tolvex::history::ShowLine("abcdef", 4), "abcd...");
     // never cut inside a UTF-8 character
-    EXPECT_EQ(tolvex::cli::ShowLine("a\xE4\xB8\xAD", 2), "a...");
+    EXPECT_EQ(tolvex::history::ShowLine("a\xE4\xB8\xAD", 2), "a...");
 }
 
 }  // namespace

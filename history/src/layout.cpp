@@ -1,12 +1,12 @@
 // layout.cpp - splitting lines into fields, telling what a field holds, deciding a layout.
-#include "layout.h"
+#include "tolvex/history/layout.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstring>
 
-namespace tolvex::cli {
+namespace tolvex::history {
 namespace {
 
 constexpr std::string_view kNoBreakSpace = "\xC2\xA0";
@@ -1378,4 +1378,4 @@ std::string DescribeColumn(const DrawColumn& column) {
     return s;
 }
 
-}  // namespace tolvex::cli
+}  // namespace tolvex::history

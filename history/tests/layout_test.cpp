@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "layout.h"
+#include "tolvex/history/layout.h"
 
 namespace {
 
-using namespace tolvex::cli;
+using namespace tolvex::history;
 
 std::vector<std::string> Values(std::string_view line, Delimiter d) {
     std::vector<Field> fields;

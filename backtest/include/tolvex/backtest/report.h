@@ -1,4 +1,4 @@
-// report.h - writing backtest rows and summaries as text, CSV or JSON; helpers the page shares.
+// tolvex/backtest/report.h - writing backtest rows and summaries as text, CSV or JSON; helpers the page shares.
 #pragma once
 
 #include <cstddef>
@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "backtest.h"
+#include "tolvex/backtest/backtest.h"
 
-namespace tolvex::cli {
+namespace tolvex::backtest {
 
 /// Html is the page of html_report.h; ReportWriter leaves it alone.
 enum class Format { Text, Csv, Json, Html };
@@ -81,4 +81,4 @@ std::string Thousandths(std::int64_t value);
 /// A rate as a percentage with two decimals ("55.56%"), "n/a" without a value.
 std::string Percent(std::optional<double> rate);
 
-}  // namespace tolvex::cli
+}  // namespace tolvex::backtest

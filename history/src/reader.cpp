@@ -1,11 +1,11 @@
-// history.cpp - the streaming line splitter and the history reader.
-#include "history.h"
+// reader.cpp - the streaming line splitter and the history reader.
+#include "tolvex/history/reader.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-namespace tolvex::cli {
+namespace tolvex::history {
 namespace {
 
 constexpr std::size_t kShownInvalid = 5;
@@ -620,4 +620,4 @@ std::vector<std::string> HistoryReader::Notes() const {
     return notes;
 }
 
-}  // namespace tolvex::cli
+}  // namespace tolvex::history

@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "backtest.h"
-#include "html_report.h"
+#include "tolvex/backtest/backtest.h"
+#include "tolvex/backtest/html_report.h"
 #include "tolvex/tolvex.h"
 
 namespace {
 
-using namespace tolvex::cli;
+using namespace tolvex::backtest;
+using namespace tolvex::history;
 
 std::size_t Count(const std::string& text, const std::string& needle) {
     std::size_t n = 0;

@@ -1,4 +1,4 @@
-// history.h - the history reader: one layout from the opening lines, every line held to it.
+// tolvex/history/reader.h - the history reader: one layout from the opening lines, every line held to it.
 #pragma once
 
 #include <cstddef>
@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "decode.h"
-#include "layout.h"
+#include "tolvex/history/decode.h"
+#include "tolvex/history/layout.h"
 
-namespace tolvex::cli {
+namespace tolvex::history {
 
 /// Splits a byte stream into lines: LF, CR LF or a lone CR ends a line, a UTF-8 byte-order mark
 /// at the very start is dropped, and the last line needs no line end. Holds at most one line and
@@ -169,4 +169,4 @@ class HistoryReader {
     bool finished_ = false;
 };
 
-}  // namespace tolvex::cli
+}  // namespace tolvex::history

@@ -1,4 +1,4 @@
-// layout.h - fields of history lines, what a field holds, and a file's layout.
+// tolvex/history/layout.h - fields of history lines, what a field holds, and a file's layout.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tolvex::cli {
+namespace tolvex::history {
 
 enum class Delimiter : std::uint8_t {
     None,            ///< one field per line
@@ -125,4 +125,4 @@ std::string_view ColumnText(std::string_view line, std::span<const Field> fields
 /// The layout's column with its name for messages: "column 2", "columns 2-4 \"开奖号码\"".
 std::string DescribeColumn(const DrawColumn& column);
 
-}  // namespace tolvex::cli
+}  // namespace tolvex::history

@@ -1,4 +1,4 @@
-// decode.h - text encodings of history files: detection, UTF-8 checks, conversion to UTF-8.
+// tolvex/history/decode.h - text encodings of history files: detection, UTF-8 checks, conversion to UTF-8.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace tolvex::cli {
+namespace tolvex::history {
 
 enum class Encoding { Utf8, Utf16Le, Utf16Be, Gb18030 };
 
@@ -118,4 +118,4 @@ class Utf16Source : public ByteSource {
     bool end_ = false;
 };
 
-}  // namespace tolvex::cli
+}  // namespace tolvex::history

@@ -4,11 +4,11 @@
 #include <sstream>
 #include <string>
 
-#include "decode.h"
+#include "tolvex/history/decode.h"
 
 namespace {
 
-using namespace tolvex::cli;
+using namespace tolvex::history;
 
 std::string ReadUtf16(const std::string& bytes, bool big_endian) {
     std::istringstream in(bytes);

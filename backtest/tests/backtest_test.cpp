@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "backtest.h"
+#include "tolvex/backtest/backtest.h"
 #include "tolvex/tolvex.h"
 
 namespace {
 
-using tolvex::cli::Backtest;
-using tolvex::cli::History;
-using tolvex::cli::Summary;
+using tolvex::backtest::Backtest;
+using tolvex::backtest::History;
+using tolvex::backtest::Summary;
 
 std::string Three(int n) {
     return std::to_string(1000 + n).substr(1);

@@ -1,4 +1,4 @@
-// html_report.h - the backtest as one self-contained HTML page with charts and tables.
+// tolvex/backtest/html_report.h - the backtest as one self-contained HTML page with charts and tables.
 #pragma once
 
 #include <cstddef>
@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "backtest.h"
-#include "history.h"
-#include "report.h"
+#include "tolvex/backtest/backtest.h"
+#include "tolvex/history/reader.h"
+#include "tolvex/backtest/report.h"
 
-namespace tolvex::cli {
+namespace tolvex::backtest {
 
 /// `text` for HTML text and attribute values: & < > " ' as references, control bytes as blanks,
 /// bytes that are not UTF-8 as U+FFFD.
@@ -23,7 +23,7 @@ std::string HtmlEscape(std::string_view text);
 /// The period a label's key places a draw in, as yyyymm with month 0 when only the year is
 /// known; 0 when it gives no year. A date gives its year and month; an issue number of 7 to 12
 /// digits whose first four are a year from 1990 to 2099 (2024001, 2024000001) gives its year.
-std::uint32_t PeriodOfKey(KeyKind kind, std::uint64_t key);
+std::uint32_t PeriodOfKey(history::KeyKind kind, std::uint64_t key);
 
 /// "2026-01-09 14:05 UTC" for seconds since 1970-01-01 UTC.
 std::string FormatUtc(std::int64_t seconds);
@@ -75,7 +75,7 @@ struct HtmlOptions {
 class HtmlReport {
   public:
     /// `tested` is how many draws Add will be given.
-    HtmlReport(const HistoryInfo& info, std::uint64_t tested, HtmlOptions options);
+    HtmlReport(const history::HistoryInfo& info, std::uint64_t tested, HtmlOptions options);
 
     /// The next tested draw, with its label's key (HistoryDraw::key).
     void Add(const Row& row, std::uint64_t key);
@@ -106,7 +106,7 @@ class HtmlReport {
     void WriteStruck(const Summary& s, std::string& out) const;
     void WriteXAxis(std::string& out) const;
 
-    const HistoryInfo& info_;
+    const history::HistoryInfo& info_;
     HtmlOptions options_;
     std::uint64_t tested_;
     std::uint64_t index_ = 0;
@@ -137,4 +137,4 @@ class HtmlReport {
     std::deque<Struck> struck_;
 };
 
-}  // namespace tolvex::cli
+}  // namespace tolvex::backtest

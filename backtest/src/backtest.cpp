@@ -1,5 +1,5 @@
 // backtest.cpp - the backtest tally and the compact history store.
-#include "backtest.h"
+#include "tolvex/backtest/backtest.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 
 #include "tolvex/tolvex.h"
 
-namespace tolvex::cli {
+namespace tolvex::backtest {
 
 std::optional<double> Summary::HitRate() const {
     if (tested == 0) {
@@ -96,4 +96,4 @@ void History::Reverse() {
     }
 }
 
-}  // namespace tolvex::cli
+}  // namespace tolvex::backtest

@@ -1,18 +1,20 @@
 // report.cpp - the text, CSV and JSON backtest reports.
-#include "report.h"
+#include "tolvex/backtest/report.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 
-#include "decode.h"
-#include "tolvex/ui/texts.h"
+#include "tolvex/history/decode.h"
+#include "tolvex/marks.h"
 
-namespace tolvex::cli {
+namespace tolvex::backtest {
+
+using namespace tolvex::history;
 namespace {
 
 std::string_view Mark(bool hit) {
-    return hit ? ui::texts::kHit : ui::texts::kMiss;
+    return hit ? marks::kHit : marks::kMiss;
 }
 
 std::string JsonNumber(std::optional<double> value, int digits) {
@@ -367,4 +369,4 @@ void ReportWriter::End(const Summary& s) {
     }
 }
 
-}  // namespace tolvex::cli
+}  // namespace tolvex::backtest

@@ -1,5 +1,5 @@
 // decode.cpp - encoding detection, UTF-8 checks and display widths, GB18030 and UTF-16 input.
-#include "decode.h"
+#include "tolvex/history/decode.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,7 +11,7 @@
 #include <iconv.h>
 #endif
 
-namespace tolvex::cli {
+namespace tolvex::history {
 namespace {
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -399,4 +399,4 @@ std::size_t Utf16Source::Read(char* data, std::size_t size) {
     return n;
 }
 
-}  // namespace tolvex::cli
+}  // namespace tolvex::history

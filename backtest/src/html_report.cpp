@@ -1,14 +1,16 @@
 // html_report.cpp - the HTML backtest page: inline CSS and SVG, no script, thinned charts.
-#include "html_report.h"
+#include "tolvex/backtest/html_report.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 
-#include "decode.h"
+#include "tolvex/history/decode.h"
 
-namespace tolvex::cli {
+namespace tolvex::backtest {
+
+using namespace tolvex::history;
 namespace {
 
 // A chart's frame in pixels: fixed sizes, which old browsers draw alike, and which fit A4
@@ -853,4 +855,4 @@ void HtmlReport::Write(const Summary& s, std::string& out) {
            "chance keeps it with probability kept/1000.</footer>\n</body>\n</html>\n";
 }
 
-}  // namespace tolvex::cli
+}  // namespace tolvex::backtest

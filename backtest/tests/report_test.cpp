@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "decode.h"
-#include "report.h"
+#include "tolvex/history/decode.h"
+#include "tolvex/backtest/report.h"
 
 namespace {
 
-using namespace tolvex::cli;
+using namespace tolvex::backtest;
+using namespace tolvex::history;
 
 TEST(JsonString, EscapesAndRepairs) {
     const struct {
