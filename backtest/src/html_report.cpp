@@ -1,4 +1,5 @@
-// html_report.cpp - the HTML backtest page: inline CSS and SVG, no script, thinned charts.
+// html_report.cpp - the HTML backtest page (inline CSS and SVG, no script): its header, verdict and
+// order, and the thinned series behind the charts.
 #include "tolvex/backtest/html_report.h"
 
 #include <algorithm>
@@ -7,21 +8,14 @@
 #include <cstdio>
 
 #include "tolvex/history/decode.h"
+#include "html_parts.h"
 
 namespace tolvex::backtest {
 
 using namespace tolvex::history;
-namespace {
+using namespace detail;
 
-// A chart's frame in pixels: fixed sizes, which old browsers draw alike, and which fit A4
-// portrait with ordinary margins.
-constexpr double kWidth = 680, kHeight = 250;
-constexpr double kLeft = 62, kRight = 18, kTop = 14, kBottom = 40;
-constexpr double kPlotWidth = kWidth - kLeft - kRight, kPlotHeight = kHeight - kTop - kBottom;
-constexpr std::size_t kTicks = 6;
-constexpr std::uint64_t kBlocks = 20;     // periods of consecutive draws, when labels give no years
-constexpr std::size_t kRunLengths = 20;   // run lengths charted; the last takes the longer ones
-constexpr std::size_t kTickColumns = 18;  // display columns of a label on the x axis
+namespace {
 
 constexpr std::string_view kStyle = R"(<style>
 body{font-family:"Microsoft YaHei","PingFang SC","Noto Sans CJK SC","WenQuanYi Micro Hei",SimSun,Arial,sans-serif;font-size:14px;line-height:1.45;color:#222;background:#fff;max-width:700px;margin:0 auto;padding:10px 14px;-webkit-print-color-adjust:exact;print-color-adjust:exact}
@@ -72,67 +66,6 @@ footer{margin-top:28px;font-size:12px;color:#777}
 @media print{body{max-width:none;padding:0}.scroll{max-height:none;overflow:visible;border:0}thead{display:table-header-group}tr{page-break-inside:avoid}h2{page-break-after:avoid}}
 </style>
 )";
-
-std::string Coord(double v) {
-    return Fixed(v, 1);
-}
-
-std::string ZText(const Summary& s) {
-    const auto z = s.ZScore();
-    return z ? Fixed(*z, 2) : "n/a";
-}
-
-// A step of 1, 2 or 5 times a power of ten that cuts `range` into about `pieces` equal steps.
-double NiceStep(double range, double pieces) {
-    if (!(range > 0)) {
-        return 1;
-    }
-    const double raw = range / pieces;
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    const double f = raw / power;
-    return (f <= 1 ? 1 : f <= 2 ? 2 : f <= 5 ? 5 : 10) * power;
-}
-
-int StepDigits(double step) {
-    return step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
-}
-
-// A value axis from `lo` to `hi`, widened to whole steps, mapped onto [top, top + height].
-struct Axis {
-    double lo, hi, step, top, height;
-
-    Axis(double low, double high, double top_px, double height_px, double pieces = 5)
-        : top(top_px), height(height_px) {
-        step = NiceStep(high - low, pieces);
-        lo = std::floor(low / step) * step;
-        hi = std::ceil(high / step) * step;
-        if (hi <= lo) {
-            hi = lo + step;
-        }
-    }
-    double Y(double v) const { return top + (hi - v) / (hi - lo) * height; }
-};
-
-// Horizontal grid lines with their values at the left, `scale` times the value and `suffix`.
-void AppendGrid(std::string& out, const Axis& axis, double left, double width, double scale = 1,
-                std::string_view suffix = "") {
-    const int digits = StepDigits(axis.step * scale);
-    for (double v = axis.lo; v <= axis.hi + axis.step / 2; v += axis.step) {
-        const std::string y = Coord(axis.Y(v));
-        out += "<line class=\"" + std::string(std::abs(v) < axis.step / 2 ? "axis" : "grid") +
-               "\" x1=\"" + Coord(left) + "\" x2=\"" + Coord(left + width) + "\" y1=\"" + y +
-               "\" y2=\"" + y + "\"/><text x=\"" + Coord(left - 5) + "\" y=\"" +
-               Coord(axis.Y(v) + 4) + "\" text-anchor=\"end\">" + Fixed(v * scale, digits) +
-               std::string(suffix) + "</text>\n";
-    }
-}
-
-void AppendSvgOpen(std::string& out, std::string_view id, std::string_view title) {
-    out += "<svg id=\"" + std::string(id) +
-           "\" class=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" width=\"680\" height=\"250\" "
-           "viewBox=\"0 0 680 250\" role=\"img\"><title>" +
-           HtmlEscape(title) + "</title>\n";
-}
 
 std::string Times(std::uint64_t n) {
     return std::to_string(n) + (n == 1 ? " time" : " times");
@@ -518,311 +451,6 @@ void HtmlReport::WriteVerdict(const Summary& s, std::string& out) const {
            HtmlEscape(zh) + "</p><p lang=\"en\">" + HtmlEscape(en) + "</p></div>\n";
 }
 
-void HtmlReport::WriteXAxis(std::string& out) const {
-    const double bottom = kTop + kPlotHeight;
-    out += "<line class=\"axis\" x1=\"" + Coord(kLeft) + "\" x2=\"" + Coord(kLeft + kPlotWidth) +
-           "\" y1=\"" + Coord(bottom) + "\" y2=\"" + Coord(bottom) + "\"/>\n";
-    for (std::size_t k = 0; k < tick_name_.size(); ++k) {
-        const double x = kLeft + (tested_ <= 1 ? kPlotWidth / 2
-                                               : static_cast<double>(tick_index_[k]) * kPlotWidth /
-                                                     static_cast<double>(tested_ - 1));
-        const char* anchor = tick_name_.size() == 1       ? "middle"
-                             : k == 0                     ? "start"
-                             : k + 1 == tick_name_.size() ? "end"
-                                                          : "middle";
-        out += "<line class=\"axis\" x1=\"" + Coord(x) + "\" x2=\"" + Coord(x) + "\" y1=\"" +
-               Coord(bottom) + "\" y2=\"" + Coord(bottom + 5) + "\"/><text x=\"" + Coord(x) +
-               "\" y=\"" + Coord(bottom + 18) + "\" text-anchor=\"" + anchor + "\">" +
-               HtmlEscape(tick_name_[k]) + "</text>\n";
-    }
-}
-
-namespace {
-
-double X(std::uint64_t index, std::uint64_t count) {
-    return kLeft + (count <= 1
-                        ? kPlotWidth / 2
-                        : static_cast<double>(index) * kPlotWidth / static_cast<double>(count - 1));
-}
-
-void AppendPolyline(std::string& out, std::string_view cls,
-                    const std::vector<ThinnedSeries::Point>& points, std::uint64_t count,
-                    const Axis& axis, double scale = 1) {
-    out += "<polyline class=\"" + std::string(cls) + "\" points=\"";
-    for (std::size_t k = 0; k < points.size(); ++k) {
-        out += (k == 0 ? "" : " ") + Coord(X(points[k].index, count)) + "," +
-               Coord(axis.Y(points[k].value * scale));
-    }
-    // One point alone draws nothing: a short level stroke shows it.
-    if (points.size() == 1) {
-        out += " " + Coord(X(points[0].index, count) + 3) + "," +
-               Coord(axis.Y(points[0].value * scale));
-    }
-    out += "\"/>\n";
-}
-
-std::string ThinNote(std::uint64_t tested) {
-    const std::uint64_t step = (tested + HtmlReport::kBuckets - 1) / HtmlReport::kBuckets;
-    if (step <= 4) {
-        return "";  // four points a stretch: every value is there
-    }
-    return " <span class=\"note\">(" + std::to_string(tested) +
-           " draws: the line keeps the first, lowest, highest and last value of each stretch of " +
-           std::to_string(step) + " draws.)</span>";
-}
-
-}  // namespace
-
-void HtmlReport::WriteExcessChart(std::string& out) {
-    const auto& points = excess_.points();
-    double lo = 0, hi = 0;
-    for (const auto& p : points) {
-        lo = std::min(lo, p.value);
-        hi = std::max(hi, p.value);
-    }
-    const double band_end = band_.empty() ? 0 : band_.back().value;
-    lo = std::min(lo, -band_end);
-    hi = std::max(hi, band_end);
-    const double pad = (hi - lo) * 0.05;
-    const Axis axis(lo - pad, hi + pad, kTop, kPlotHeight);
-
-    out += "<figure id=\"fig-excess\">\n";
-    AppendSvgOpen(out, "chart-excess", "Hits above chance, over time");
-    AppendGrid(out, axis, kLeft, kPlotWidth);
-    out += "<polygon class=\"band\" points=\"";
-    for (std::size_t k = 0; k < band_.size(); ++k) {
-        out += (k == 0 ? "" : " ") + Coord(X(band_[k].index, tested_)) + "," +
-               Coord(axis.Y(band_[k].value));
-    }
-    for (std::size_t k = band_.size(); k-- > 0;) {
-        out += " " + Coord(X(band_[k].index, tested_)) + "," + Coord(axis.Y(-band_[k].value));
-    }
-    out += "\"/>\n";
-    const std::string zero = Coord(axis.Y(0));
-    out += "<line class=\"axis\" x1=\"" + Coord(kLeft) + "\" x2=\"" + Coord(kLeft + kPlotWidth) +
-           "\" y1=\"" + zero + "\" y2=\"" + zero + "\"/>\n";
-    AppendPolyline(out, "excess", points, tested_, axis);
-    WriteXAxis(out);
-    out +=
-        "</svg>\n<figcaption><span class=\"key\"></span> "
-        "累计命中减去随机期望 <span class=\"en\">hits minus the hits chance gives (kept/1000 "
-        "per tested draw), added up</span> &nbsp; <span class=\"key band\"></span> 随机的 ±2 "
-        "个标准差 <span class=\"en\">±2 standard deviations of chance</span>. A method that beats "
-        "chance climbs out of the "
-        "band; one that does not stays in it. After the last draw: <b id=\"excess-end\">" +
-        Thousandths(excess_e3_) + "</b> hits, the band ±<b id=\"band-end\">" + Fixed(band_end, 3) +
-        "</b>." + ThinNote(tested_) + "</figcaption>\n</figure>\n";
-}
-
-void HtmlReport::WriteRollingChart(const Summary& s, std::string& out) {
-    const double chance = s.ChanceRate().value_or(0) * 100;
-    // from the lowest rate, in whole tens, to 100 %
-    double low = chance;
-    for (auto* series : {&rate30_, &rate100_}) {
-        for (const auto& p : series->points()) {
-            low = std::min(low, p.value * 100);
-        }
-    }
-    const Axis axis(std::max(0.0, std::floor(low / 10 - 0.5) * 10), 100, kTop, kPlotHeight, 5);
-    out += "<figure id=\"fig-rolling\">\n";
-    AppendSvgOpen(out, "chart-rolling", "Rolling hit rate");
-    AppendGrid(out, axis, kLeft, kPlotWidth, 1, "%");
-    AppendPolyline(out, "r30", rate30_.points(), tested_, axis, 100);
-    AppendPolyline(out, "r100", rate100_.points(), tested_, axis, 100);
-    const std::string y = Coord(axis.Y(chance));
-    out += "<line class=\"chance\" x1=\"" + Coord(kLeft) + "\" x2=\"" + Coord(kLeft + kPlotWidth) +
-           "\" y1=\"" + y + "\" y2=\"" + y + "\"/>\n";
-    WriteXAxis(out);
-    out +=
-        "</svg>\n<figcaption><span class=\"key r30\"></span> 近 30 期命中率 <span class=\"en\">hit "
-        "rate over the last 30 tested draws</span> &nbsp; <span class=\"key\"></span> 近 100 期 "
-        "<span class=\"en\">the last 100</span> &nbsp; <span class=\"key chance\"></span> "
-        "随机命中率 <span class=\"en\">chance rate</span> <b id=\"chance-rate\">" +
-        Percent(s.ChanceRate()) +
-        "</b>. Before the 30th and the 100th tested draw, the rates are over all draws "
-        "tested so far." +
-        ThinNote(tested_) + "</figcaption>\n</figure>\n";
-}
-
-void HtmlReport::WriteRunsChart(const Summary& s, std::string& out) const {
-    const double p = s.ChanceRate().value_or(0);
-    out += "<figure id=\"fig-runs\">\n";
-    AppendSvgOpen(out, "chart-runs", "Run lengths of hits and misses");
-    struct Panel {
-        const std::vector<std::uint64_t>* runs;
-        double p;
-        const char *cls, *zh, *en, *plural;
-        double left;
-    };
-    const Panel panels[] = {
-        {&hit_runs_, p, "bh", "连中", "hit", "hits", kLeft},
-        {&miss_runs_, 1 - p, "bm", "连错", "miss", "misses", kLeft + kPlotWidth / 2 + 20},
-    };
-    const double width = kPlotWidth / 2 - 20;
-    for (const Panel& panel : panels) {
-        std::vector<std::uint64_t> runs = *panel.runs;
-        // the run still open at the end counts too
-        if (run_ > 0 && run_hit_ == (panel.runs == &hit_runs_)) {
-            runs.resize(std::max<std::size_t>(runs.size(), run_ + 1));
-            ++runs[run_];
-        }
-        std::size_t longest = runs.empty() ? 0 : runs.size() - 1;
-        std::size_t lengths = std::max<std::size_t>(longest, 1);
-        while (lengths < kRunLengths && ExpectedRuns(panel.p, tested_, lengths + 1) >= 0.5) {
-            ++lengths;
-        }
-        lengths = std::min(lengths, kRunLengths);
-        std::vector<double> seen(lengths, 0), chance(lengths, 0);
-        for (std::size_t k = 1; k < runs.size(); ++k) {
-            seen[std::min(k, lengths) - 1] += static_cast<double>(runs[k]);
-        }
-        for (std::uint64_t k = 1; k <= tested_; ++k) {
-            const double e = ExpectedRuns(panel.p, tested_, k);
-            chance[std::min<std::size_t>(k, lengths) - 1] += e;
-            if (k >= lengths && e < 1e-9) {
-                break;
-            }
-        }
-        double top = 1;
-        for (std::size_t k = 0; k < lengths; ++k) {
-            top = std::max({top, seen[k], chance[k]});
-        }
-        const Axis axis(0, top * 1.05, kTop + 16, kPlotHeight - 16);
-        AppendGrid(out, axis, panel.left, width);
-        out += "<text x=\"" + Coord(panel.left + width / 2) + "\" y=\"" + Coord(kTop + 4) +
-               "\" text-anchor=\"middle\">" + panel.zh + " " + panel.en + " runs</text>\n";
-        const double slot = width / static_cast<double>(lengths);
-        const std::size_t label_every = lengths <= 12 ? 1 : 2;
-        for (std::size_t k = 0; k < lengths; ++k) {
-            const double x = panel.left + slot * static_cast<double>(k);
-            const bool tail = k + 1 == lengths && lengths == kRunLengths;
-            const std::string length = std::to_string(k + 1) + (tail ? "+" : "");
-            const double y = axis.Y(seen[k]);
-            out += "<rect class=\"" + std::string(panel.cls) + "\" x=\"" + Coord(x + slot * 0.15) +
-                   "\" y=\"" + Coord(y) + "\" width=\"" + Coord(slot * 0.7) + "\" height=\"" +
-                   Coord(axis.Y(0) - y) + "\"><title>" + length + " " + panel.plural +
-                   " in a row: " + Fixed(seen[k], 0) + " (chance " + Fixed(chance[k], 2) +
-                   ")</title></rect>";
-            const std::string yc = Coord(axis.Y(chance[k]));
-            out += "<line class=\"mark\" x1=\"" + Coord(x + slot * 0.1) + "\" x2=\"" +
-                   Coord(x + slot * 0.9) + "\" y1=\"" + yc + "\" y2=\"" + yc + "\"/>";
-            // every length, or every other one and the last, which must not crowd its neighbour
-            if (tail || (k % label_every == 0 && (label_every == 1 || k + 2 < lengths))) {
-                out += "<text x=\"" + Coord(x + slot / 2) + "\" y=\"" +
-                       Coord(kTop + kPlotHeight + 14) + "\" text-anchor=\"middle\">" + length +
-                       "</text>";
-            }
-            out += "\n";
-        }
-        const std::string base = Coord(axis.Y(0));
-        out += "<line class=\"axis\" x1=\"" + Coord(panel.left) + "\" x2=\"" +
-               Coord(panel.left + width) + "\" y1=\"" + base + "\" y2=\"" + base + "\"/>\n";
-    }
-    out += "<text x=\"" + Coord(kLeft + kPlotWidth / 2) + "\" y=\"" + Coord(kHeight - 6) +
-           "\" text-anchor=\"middle\">连续期数 run length (draws in a row)</text>\n";
-    out +=
-        "</svg>\n<figcaption><span class=\"key bh\"></span> 连中 <span class=\"en\">runs of "
-        "hits</span> &nbsp; <span class=\"key bm\"></span> 连错 <span class=\"en\">runs of "
-        "misses</span> &nbsp; <span class=\"key mark\"></span> 随机给出的次数 <span "
-        "class=\"en\">the count chance gives at the chance rate</span>. Longest: <b "
-        "id=\"longest-hits\">" +
-        std::to_string(s.longest_hit_run) + "</b> hits, <b id=\"longest-misses\">" +
-        std::to_string(s.longest_miss_run) + "</b> misses in a row.</figcaption>\n</figure>\n";
-}
-
-void HtmlReport::WritePeriods(std::string& out) const {
-    const auto append = [&out](const char* cls, const std::string& name, const Summary& t) {
-        out += std::string("<tr") + cls + "><td class=\"t\">" + name + "<td>" +
-               std::to_string(t.tested) + "<td>" + std::to_string(t.hits) + "<td>" +
-               Percent(t.HitRate()) + "<td>" + Percent(t.ChanceRate()) + "<td>" +
-               Thousandths(t.ExcessThousandths()) + "<td>" + ZText(t) + "\n";
-    };
-    out +=
-        "<table class=\"num\" id=\"periods\"><thead><tr><th class=\"t\">期间 <span "
-        "class=\"en\">Period</span><th>测试 <span class=\"en\">Tested</span><th>命中 <span "
-        "class=\"en\">Hits</span><th>命中率 <span class=\"en\">Hit rate</span><th>随机 <span "
-        "class=\"en\">Chance rate</span><th>多于随机 "
-        "<span class=\"en\">Excess hits</span><th>z</thead><tbody>\n";
-    const bool by_year = !periods_.empty() && !periods_.contains(0);
-    if (by_year) {
-        for (auto it = periods_.begin(); it != periods_.end();) {
-            const std::uint32_t year = it->first / 100;
-            Summary total;
-            auto end = it;
-            for (; end != periods_.end() && end->first / 100 == year; ++end) {
-                total.tested += end->second.tested;
-                total.hits += end->second.hits;
-                total.kept_sum += end->second.kept_sum;
-                total.variance_e6 += end->second.variance_e6;
-            }
-            append(" class=\"y\"", std::to_string(year), total);
-            for (; it != end; ++it) {
-                if (it->first % 100 != 0) {
-                    char name[16];
-                    std::snprintf(name, sizeof name, "%04u-%02u", year, it->first % 100);
-                    append(" class=\"m\"", name, it->second);
-                }
-            }
-        }
-    } else {
-        for (std::size_t b = 0; b < blocks_.size(); ++b) {
-            const std::uint64_t first = b * block_size_ + 1;
-            const std::uint64_t last = first - 1 + blocks_[b].tally.tested;
-            append("",
-                   "#" + std::to_string(first) + "&ndash;" + std::to_string(last) +
-                       " <span class=\"note\">" + HtmlEscape(blocks_[b].first) + " &ndash; " +
-                       HtmlEscape(blocks_[b].last) + "</span>",
-                   blocks_[b].tally);
-        }
-    }
-    out += "</tbody></table>\n";
-    out += by_year
-               ? "<p class=\"note\">Each draw counts in the period of its own label.</p>\n"
-               : "<p class=\"note\">The labels give no years, so the periods are stretches of " +
-                     std::to_string(block_size_) + " tested draws (#1 is the third draw).</p>\n";
-}
-
-void HtmlReport::WriteStruck(const Summary& s, std::string& out) const {
-    const std::uint64_t misses = s.misses();
-    out += "<p id=\"struck-count\"><b>" + std::to_string(misses) + "</b> of " +
-           std::to_string(s.tested) + " tested draws were struck out (" +
-           Percent(s.tested ? std::optional<double>(static_cast<double>(misses) /
-                                                    static_cast<double>(s.tested))
-                            : std::nullopt) +
-           "); chance strikes out " +
-           Percent(s.ChanceRate() ? std::optional<double>(1 - *s.ChanceRate()) : std::nullopt) +
-           ".";
-    if (struck_.size() < misses) {
-        out += struck_.empty() ? " They are not listed here (--summary, or --struck-rows 0);"
-                               : " The " + std::to_string(struck_.size()) +
-                                     " most recent are listed here (--struck-rows);";
-        out += " <code>tolvex-cli backtest --format csv</code> lists every tested draw.";
-    }
-    out += "</p>\n";
-    if (struck_.empty()) {
-        return;
-    }
-    out +=
-        "<div class=\"scroll\"><table class=\"num\" id=\"struck\"><thead><tr><th>行 <span "
-        "class=\"en\">Line</span><th class=\"t\">标签 <span class=\"en\">Label</span><th>前两期 "
-        "<span class=\"en\">Previous</span><th>上一期 <span class=\"en\">Last</span><th>开奖号 "
-        "<span class=\"en\">Draw</span></thead><tbody>\n";
-    for (const Struck& r : struck_) {
-        out += "<tr><td>";
-        AppendUint(out, r.line);
-        out += "<td class=\"t\">";
-        out += HtmlEscape(r.label);
-        out += "<td>";
-        AppendThree(out, r.previous);
-        out += "<td>";
-        AppendThree(out, r.last);
-        out += "<td>";
-        AppendThree(out, r.draw);
-        out += '\n';
-    }
-    out += "</tbody></table></div>\n";
-}
-
 void HtmlReport::Write(const Summary& s, std::string& out) {
     out +=
         "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -854,5 +482,6 @@ void HtmlReport::Write(const Summary& s, std::string& out) {
            " &middot; a draw is a hit when the reduction of the two draws before it kept it; "
            "chance keeps it with probability kept/1000.</footer>\n</body>\n</html>\n";
 }
+
 
 }  // namespace tolvex::backtest
