@@ -227,6 +227,13 @@ bool HistoryReader::Fail(std::uint64_t line, const std::string& message) {
 }
 
 bool HistoryReader::Open() {
+    const std::optional<Encoding> given = OpenSource();
+    return ReadSample() && ChooseEncoding(given) && DetectLayoutFromSample() && DecideOrder();
+}
+
+// The encoding as --encoding or the byte-order mark say, skipping the mark; the line splitter
+// over the bytes, or over UTF-16 made UTF-8. No value when the opening lines must decide.
+std::optional<Encoding> HistoryReader::OpenSource() {
     stream_ = std::make_unique<StreamSource>(in_);
     const std::string_view head = stream_->Peek(512);
     const auto mark = FindByteOrderMark(head);
@@ -250,9 +257,13 @@ bool HistoryReader::Open() {
         utf16_ = std::make_unique<Utf16Source>(*stream_, encoding == Encoding::Utf16Be);
         source = utf16_.get();
     }
+    splitter_source_ = source;
     splitter_ = std::make_unique<LineSplitter>(*source, options_.max_line);
+    return encoding;
+}
 
-    // The opening part, as read.
+// The opening part, as read.
+bool HistoryReader::ReadSample() {
     std::size_t data_lines = 0, bytes = 0;
     while (data_lines < kSampleLines && bytes < kSampleBytes) {
         std::string_view line;
@@ -262,7 +273,7 @@ bool HistoryReader::Open() {
             break;
         }
         if (status == LineSplitter::Status::ReadError) {
-            error_ = "cannot read '" + info_.name + "': " + source->error();
+            error_ = "cannot read '" + info_.name + "': " + splitter_source_->error();
             return false;
         }
         if (status == LineSplitter::Status::TooLong) {
@@ -273,8 +284,11 @@ bool HistoryReader::Open() {
         bytes += line.size();
         data_lines += Classify(line) == LineClass::Data;
     }
+    return true;
+}
 
-    // UTF-8 unless the opening part is not, then GB18030.
+// UTF-8 unless the opening part is not, then GB18030.
+bool HistoryReader::ChooseEncoding(std::optional<Encoding> encoding) {
     if (!encoding) {
         std::size_t utf8 = 0;
         for (const Raw& r : sample_) {
@@ -288,8 +302,11 @@ bool HistoryReader::Open() {
         return Fail(0, "this system cannot convert GB18030 text");
     }
     info_.byte_order_mark = info_.byte_order_mark || splitter_->byte_order_mark();
+    return true;
+}
 
-    // Decode the opening part; the layout is decided from its data lines.
+// Decodes the opening part; the layout is decided from its data lines.
+bool HistoryReader::DetectLayoutFromSample() {
     std::vector<std::string> decoded(sample_.size());
     std::vector<bool> bad(sample_.size(), false);
     for (std::size_t i = 0; i < sample_.size(); ++i) {
@@ -344,7 +361,12 @@ bool HistoryReader::Open() {
     }
     decoded.clear();
     sample_bad_ = std::move(bad);
+    return true;
+}
 
+// The order --newest-first or --oldest-first give, which the labels must not contradict, or
+// the labels' order.
+bool HistoryReader::DecideOrder() {
     const Layout& layout = info_.layout;
     if (options_.order) {
         if (layout.label_order != Order::Unknown && layout.label_order != *options_.order) {

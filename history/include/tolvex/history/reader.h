@@ -138,6 +138,12 @@ class HistoryReader {
     };
 
     bool Fail(std::uint64_t line, const std::string& message);
+    // The steps of Open.
+    std::optional<Encoding> OpenSource();
+    bool ReadSample();
+    bool ChooseEncoding(std::optional<Encoding> encoding);
+    bool DetectLayoutFromSample();
+    bool DecideOrder();
     bool Decode(std::string_view raw, std::string_view& text);
     bool NextLine(std::string_view& text, std::uint64_t& number, bool& end);
     // Reads one data line by the layout: draws into pending_, or a reason it does not fit.
@@ -152,6 +158,7 @@ class HistoryReader {
     std::unique_ptr<StreamSource> stream_;
     std::unique_ptr<ByteSource> utf16_;
     std::unique_ptr<LineSplitter> splitter_;
+    ByteSource* splitter_source_ = nullptr;  // what splitter_ reads: stream_ or utf16_
     GbDecoder gb_;
     std::vector<Raw> sample_;
     std::vector<bool> sample_bad_;  // lines of the opening part that did not decode
