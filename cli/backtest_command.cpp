@@ -13,10 +13,7 @@
 #include "tolvex/backtest/backtest.h"
 #include "tolvex/backtest/html_report.h"
 #include "tolvex/backtest/report.h"
-
-#ifndef TOLVEX_VERSION
-#define TOLVEX_VERSION "dev"
-#endif
+#include "tolvex/version.h"
 
 namespace tolvex::cli {
 
@@ -45,7 +42,7 @@ std::optional<BacktestRequest> ParseBacktest(const Parsed& p, std::ostream& err)
     r.format = *format;
     const bool html = r.format == Format::Html;
     r.rows = !p.Has("--summary");
-    r.page.version = TOLVEX_VERSION;
+    r.page.version = TOLVEX_VERSION_STRING;
     if (p.Has("--struck-rows")) {
         const std::string_view value = p.Value("--struck-rows", "");
         std::uint64_t n = 0;

@@ -4,10 +4,7 @@
 #include <string>
 
 #include "command_line.h"
-
-#ifndef TOLVEX_VERSION
-#define TOLVEX_VERSION "dev"
-#endif
+#include "tolvex/version.h"
 
 namespace tolvex::cli {
 namespace {
@@ -70,7 +67,7 @@ int RunCli(std::span<const std::string_view> args, std::istream& in, std::ostrea
         return kOk;
     }
     if (command == "--version") {
-        out << "tolvex-cli " TOLVEX_VERSION "\n";
+        out << "tolvex-cli " TOLVEX_VERSION_STRING "\n";
         return kOk;
     }
     if (command == "reduce") {
