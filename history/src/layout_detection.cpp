@@ -80,7 +80,7 @@ class Detector {
 
     enum class Outcome { Chosen, Ambiguous, None, Failed };
 
-    Outcome Choose(Layout& layout, std::string& message) {
+    Outcome Choose(Layout& layout, ReadError& error) {
         if (lines_.empty()) {
             // a header and no data
             layout.header_line = header_line_;
@@ -99,12 +99,13 @@ class Detector {
         layout.header_line = header_line_;
         layout.header = header_;
         if (!options_.columns.empty()) {
-            if (!ChooseGiven(layout.draws, message)) {
+            if (!ChooseGiven(layout.draws, error)) {
+                error.kind = ReadErrorKind::BadColumnOption;
                 return Outcome::Failed;
             }
             layout.chosen_by = "given with --column";
         } else {
-            const Outcome o = ChooseFound(layout, message);
+            const Outcome o = ChooseFound(layout, error);
             if (o != Outcome::Chosen) {
                 return o;
             }
@@ -115,7 +116,7 @@ class Detector {
 
     // The first line that stops a draw from being read, with the reason, for when no column
     // holds a draw on every line.
-    std::string Trouble() const {
+    ReadError Trouble() const {
         // Judged with the most common number of fields: a line with another number is one
         // that does not share the layout.
         const auto at = [&](const Split& s, std::size_t c, std::size_t width) {
@@ -145,24 +146,24 @@ class Detector {
             }
         }
         for (const Split& s : lines_) {
-            const std::string where = "line " + std::to_string(s.number) + ": ";
             if (s.fields.size() != mode_) {
-                return where + std::to_string(s.fields.size()) +
+                return {ReadErrorKind::NoDrawColumn, s.number, {},
+                        std::to_string(s.fields.size()) +
                        (s.fields.size() == 1 ? " field" : " fields") + " (" +
                        std::string(DelimiterName(delimiter_)) + ") where most lines have " +
                        std::to_string(mode_) + ": " + std::string(s.text) +
-                       "\n(the lines of a file must share one layout)";
+                            "\n(the lines of a file must share one layout)"};
             }
             if (!at(s, best, best_width)) {
-                std::string m = where + "no draw found in: " + std::string(s.text);
+                std::string m = "no draw found in: " + std::string(s.text);
                 if (best_count > 0) {
                     m += "\n(the draw stands in column " + Range(best, best_width) +
                          " of the other lines)";
                 }
-                return m;
+                return {ReadErrorKind::NoDrawColumn, s.number, {}, std::move(m)};
             }
         }
-        return "no draw found";
+        return {ReadErrorKind::NoDrawColumn, 0, {}, "no draw found"};
     }
 
   private:
@@ -421,7 +422,7 @@ class Detector {
         return "";
     }
 
-    Outcome ChooseFound(Layout& layout, std::string& message) {
+    Outcome ChooseFound(Layout& layout, ReadError& error) {
         const auto found = Candidates();
         std::vector<const Candidate*> three, named;
         for (const auto& c : found) {
@@ -449,11 +450,13 @@ class Detector {
             return Outcome::Chosen;
         }
         if (choice.size() > 1) {
-            message = "more than one column could hold the draw:\n";
+            error.kind = ReadErrorKind::AmbiguousColumn;
+            error.message = "more than one column could hold the draw:\n";
             for (const Candidate* c : choice) {
-                message += "  " + DescribeColumn(c->column) + ", e.g. " + Example(c->column) + "\n";
+                error.candidates.push_back(c->column);
+                error.message += "  " + DescribeColumn(c->column) + ", e.g. " + Example(c->column) + "\n";
             }
-            message += "choose with --column N or --column NAME; several, as --column " +
+            error.message += "choose with --column N or --column NAME; several, as --column " +
                        Range(choice[0]->column.column, 1) + "," +
                        Range(choice[1]->column.column, 1) +
                        ", read the draws of each line in that order";
@@ -463,11 +466,12 @@ class Detector {
             if (!c.four) {
                 continue;
             }
+            error.kind = ReadErrorKind::NotThreeDigits;
             if (c.column.width == 1) {
-                message = DescribeColumn(c.column) + " holds draws of four digits, e.g. " +
+                error.message = DescribeColumn(c.column) + " holds draws of four digits, e.g. " +
                           Example(c.column) + ": this is not a three-digit game";
             } else {
-                message = DescribeColumn(c.column) + " hold " + std::to_string(c.column.width) +
+                error.message = DescribeColumn(c.column) + " hold " + std::to_string(c.column.width) +
                           " single digits in a row, e.g. " + Example(c.column) +
                           ": a game of more than three digits is not read; when a bonus digit "
                           "or a second draw stands among them, choose the draw with --column " +
@@ -478,7 +482,7 @@ class Detector {
         return Outcome::None;
     }
 
-    bool ChooseGiven(std::vector<DrawColumn>& draws, std::string& message) {
+    bool ChooseGiven(std::vector<DrawColumn>& draws, ReadError& error) {
         for (const std::string& given : options_.columns) {
             std::string_view wanted = given;
             while (!wanted.empty() && wanted.front() == ' ') {
@@ -497,7 +501,7 @@ class Detector {
                 const auto to = std::stoul(std::string(wanted.substr(dash + 1, 6)));
                 width = to + 1 > c ? to + 1 - c : 0;
                 if (width != 1 && width != 3) {
-                    message = "--column " + std::string(wanted) +
+                    error.message = "--column " + std::string(wanted) +
                               ": a draw stands in one column or three adjacent ones";
                     return false;
                 }
@@ -510,19 +514,19 @@ class Detector {
                     }
                 }
                 if (c == 0) {
-                    message = "--column " + Quote(wanted) + ": no column has that name";
+                    error.message = "--column " + Quote(wanted) + ": no column has that name";
                     if (!header_.empty()) {
-                        message += " (the header has";
+                        error.message += " (the header has";
                         for (const auto& h : header_) {
-                            message += " " + Quote(h);
+                            error.message += " " + Quote(h);
                         }
-                        message += ")";
+                        error.message += ")";
                     }
                     return false;
                 }
             }
             if (c == 0 || c > columns_) {
-                message = "--column " + std::string(wanted) + ": the lines have " +
+                error.message = "--column " + std::string(wanted) + ": the lines have " +
                           std::to_string(columns_) + (columns_ == 1 ? " column" : " columns") +
                           " (" + std::string(DelimiterName(delimiter_)) + ")";
                 return false;
@@ -533,7 +537,7 @@ class Detector {
             }
             const DrawColumn d{c, width, cols_[c].name};
             if (c + width > columns_) {
-                message = "--column " + std::string(wanted) + ": " + DescribeColumn(d) +
+                error.message = "--column " + std::string(wanted) + ": " + DescribeColumn(d) +
                           " run past the last column";
                 return false;
             }
@@ -547,13 +551,13 @@ class Detector {
                 }
             }
             if (held < need_) {
-                message = "line " + std::to_string(miss->number) + ": " + DescribeColumn(d) +
-                          " holds no draw in: " + std::string(miss->text);
+                error.line = miss->number;
+                error.message = DescribeColumn(d) + " holds no draw in: " + std::string(miss->text);
                 return false;
             }
             for (const auto& other : draws) {
                 if (c < other.column + other.width && other.column < c + width) {
-                    message =
+                    error.message =
                         "--column: " + DescribeColumn(d) + " overlaps " + DescribeColumn(other);
                     return false;
                 }
@@ -645,14 +649,14 @@ Detection DetectLayout(std::span<const SampleLine> data, const SampleLine* comme
         result.layout = Layout{};
         return result;
     }
-    std::string first_error;
+    std::optional<ReadError> first_error;
     for (const Delimiter d : kOrder) {
         if (!Detector::Occurs(data, d, options.lenient)) {
             continue;
         }
         Detector detector(data, comment_above, options, d);
         Layout layout;
-        std::string message;
+        ReadError message;
         switch (detector.Choose(layout, message)) {
             case Detector::Outcome::Chosen:
                 result.layout = std::move(layout);
@@ -665,18 +669,18 @@ Detection DetectLayout(std::span<const SampleLine> data, const SampleLine* comme
                     result.error = message;
                     return result;
                 }
-                if (first_error.empty()) {
-                    first_error = message;
+                if (!first_error) {
+                    first_error = std::move(message);
                 }
                 break;
             case Detector::Outcome::None:
-                if (first_error.empty()) {
+                if (!first_error) {
                     first_error = detector.Trouble();
                 }
                 break;
         }
     }
-    result.error = first_error;
+    result.error = first_error ? std::move(*first_error) : ReadError{};
     return result;
 }
 

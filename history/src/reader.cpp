@@ -220,10 +220,21 @@ HistoryReader::HistoryReader(std::istream& in, std::string name, ReadOptions opt
 
 HistoryReader::~HistoryReader() = default;
 
-bool HistoryReader::Fail(std::uint64_t line, const std::string& message) {
-    error_ =
-        info_.name + (line > 0 ? ", line " + std::to_string(line) : std::string()) + ": " + message;
+bool HistoryReader::Fail(ReadError failure) {
+    // An unreadable input is named as the system names a file it cannot read.
+    if (failure.kind == ReadErrorKind::Unreadable) {
+        error_ = "cannot read '" + info_.name + "': " + failure.message;
+    } else {
+        error_ = info_.name +
+                 (failure.line > 0 ? ", line " + std::to_string(failure.line) : std::string()) +
+                 ": " + failure.message;
+    }
+    failure_ = std::move(failure);
     return false;
+}
+
+bool HistoryReader::Fail(ReadErrorKind kind, std::uint64_t line, std::string message) {
+    return Fail(ReadError{kind, line, {}, std::move(message)});
 }
 
 bool HistoryReader::Open() {
@@ -273,12 +284,12 @@ bool HistoryReader::ReadSample() {
             break;
         }
         if (status == LineSplitter::Status::ReadError) {
-            error_ = "cannot read '" + info_.name + "': " + splitter_source_->error();
-            return false;
+            return Fail(ReadErrorKind::Unreadable, 0, splitter_source_->error());
         }
         if (status == LineSplitter::Status::TooLong) {
-            return Fail(number, "line longer than " + std::to_string(options_.max_line) +
-                                    " bytes: " + ShowLine(line));
+            return Fail(ReadErrorKind::LineTooLong, number,
+                        "line longer than " + std::to_string(options_.max_line) +
+                            " bytes: " + ShowLine(line));
         }
         sample_.push_back({number, std::string(line)});
         bytes += line.size();
@@ -299,7 +310,7 @@ bool HistoryReader::ChooseEncoding(std::optional<Encoding> encoding) {
     }
     info_.encoding = *encoding;
     if (info_.encoding == Encoding::Gb18030 && !gb_.ok()) {
-        return Fail(0, "this system cannot convert GB18030 text");
+        return Fail(ReadErrorKind::NoConverter, 0, "this system cannot convert GB18030 text");
     }
     info_.byte_order_mark = info_.byte_order_mark || splitter_->byte_order_mark();
     return true;
@@ -313,7 +324,7 @@ bool HistoryReader::DetectLayoutFromSample() {
         std::string_view text;
         if (!Decode(sample_[i].text, text)) {
             if (!options_.skip_invalid) {
-                return Fail(sample_[i].number,
+                return Fail(ReadErrorKind::NotInEncoding, sample_[i].number,
                             "not " + std::string(EncodingName(info_.encoding)) +
                                 " text: " + ShowLine(sample_[i].text) +
                                 "\n(give the file's encoding with --encoding gbk, utf-8 or "
@@ -346,14 +357,7 @@ bool HistoryReader::DetectLayoutFromSample() {
     detect.lenient = options_.skip_invalid;
     Detection detection = DetectLayout(data, comment, detect);
     if (!detection.layout) {
-        std::string message = detection.error;
-        if (message.substr(0, 5) == "line ") {
-            // "line N: ..." becomes "name, line N: ..."
-            const std::size_t colon = message.find(':');
-            error_ = info_.name + ", " + message.substr(0, colon) + message.substr(colon);
-            return false;
-        }
-        return Fail(0, message);
+        return Fail(std::move(detection.error));
     }
     info_.layout = std::move(*detection.layout);
     for (std::size_t i = 0; i < sample_.size(); ++i) {
@@ -371,11 +375,11 @@ bool HistoryReader::DecideOrder() {
     if (options_.order) {
         if (layout.label_order != Order::Unknown && layout.label_order != *options_.order) {
             const bool newest = *options_.order == Order::NewestFirst;
-            return Fail(0, std::string(newest ? "--newest-first" : "--oldest-first") +
-                               ", but the " + std::string(KeyName(layout.key)) + " run " +
-                               (newest ? "up" : "down") + " (lines " +
-                               std::to_string(layout.order_lines[0]) + " and " +
-                               std::to_string(layout.order_lines[1]) + ")");
+            return Fail(ReadErrorKind::OrderContradicted, 0,
+                        std::string(newest ? "--newest-first" : "--oldest-first") + ", but the " +
+                            std::string(KeyName(layout.key)) + " run " + (newest ? "up" : "down") +
+                            " (lines " + std::to_string(layout.order_lines[0]) + " and " +
+                            std::to_string(layout.order_lines[1]) + ")");
         }
         info_.order = *options_.order;
         info_.order_source = HistoryInfo::OrderSource::Option;
@@ -419,12 +423,11 @@ bool HistoryReader::NextLine(std::string_view& text, std::uint64_t& number, bool
         case LineSplitter::Status::End:
             return false;
         case LineSplitter::Status::ReadError:
-            error_ = "cannot read '" + info_.name + "': " + stream_->error();
-            return false;
+            return Fail(ReadErrorKind::Unreadable, 0, stream_->error());
         case LineSplitter::Status::TooLong:
-            Fail(number, "line longer than " + std::to_string(options_.max_line) +
-                             " bytes: " + ShowLine(raw));
-            return false;
+            return Fail(ReadErrorKind::LineTooLong, number,
+                        "line longer than " + std::to_string(options_.max_line) +
+                            " bytes: " + ShowLine(raw));
         case LineSplitter::Status::Line:
             break;
     }
@@ -566,7 +569,9 @@ bool HistoryReader::Next(HistoryDraw& draw) {
             return true;
         }
         if (!options_.skip_invalid) {
-            return Fail(number, reason + ": " + ShowLine(text) +
+            return Fail(undecodable ? ReadErrorKind::NotInEncoding : ReadErrorKind::LineDoesNotFit,
+                        number,
+                        reason + ": " + ShowLine(text) +
                                     "\n(comment the line out with #, or give --skip-invalid to "
                                     "skip lines like it)");
         }

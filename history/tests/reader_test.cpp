@@ -493,4 +493,52 @@ TEST(ShowLine, ControlBytesAreVisibleAndLongLinesCut) {
     EXPECT_EQ(tolvex::history::ShowLine("a\xE4\xB8\xAD", 2), "a...");
 }
 
+// Each failure comes as data: its kind, its line and, when the column is in doubt, the
+// candidates; the message is the error's text after the file's name and line.
+TEST(HistoryReader, ReportsFailuresAsData) {
+    using tolvex::history::ReadErrorKind;
+    ReadOptions column5, newest, column1;
+    column5.columns = {"5"};
+    newest.order = Order::NewestFirst;
+    column1.columns = {"1"};
+    const struct {
+        const char* input;
+        ReadOptions options;
+        ReadErrorKind kind;
+        std::uint64_t line;
+        std::size_t candidates;
+    } cases[] = {
+        {"2024001 123 456\n2024002 234 567\n", {}, ReadErrorKind::AmbiguousColumn, 0, 2},
+        {"123\n456\nxyz\n", {}, ReadErrorKind::NoDrawColumn, 3, 0},
+        {"1234\n2345\n", {}, ReadErrorKind::NotThreeDigits, 0, 0},
+        {"123\n456\n", column5, ReadErrorKind::BadColumnOption, 0, 0},
+        {"123\n456\n1\n", column1, ReadErrorKind::BadColumnOption, 3, 0},
+        {"2024001 123\n2024002 456\n", newest, ReadErrorKind::OrderContradicted, 0, 0},
+        {"123\n456\n", {}, ReadErrorKind::None, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        std::istringstream in(c.input);
+        HistoryReader reader(in, "h.txt", c.options);
+        HistoryDraw d{};
+        if (reader.Open()) {
+            while (reader.Next(d)) {
+            }
+        }
+        const auto& failure = reader.failure();
+        EXPECT_EQ(failure.kind, c.kind);
+        EXPECT_EQ(failure.line, c.line);
+        EXPECT_EQ(failure.candidates.size(), c.candidates);
+        if (c.kind == ReadErrorKind::None) {
+            EXPECT_EQ(reader.error(), "");
+            continue;
+        }
+        const std::string where =
+            c.line > 0 ? "h.txt, line " + std::to_string(c.line) + ": " : std::string("h.txt: ");
+        EXPECT_EQ(reader.error(), where + failure.message);
+        // the line is the field's, never a prefix of the message
+        EXPECT_NE(failure.message.rfind("line ", 0), 0u) << failure.message;
+    }
+}
+
 }  // namespace

@@ -107,9 +107,32 @@ struct DetectOptions {
     bool lenient = false;              ///< --skip-invalid: a column need hold on most lines
 };
 
+/// Why a history cannot be read.
+enum class ReadErrorKind : std::uint8_t {
+    None,
+    Unreadable,         ///< the input could not be read
+    LineTooLong,        ///< a line longer than ReadOptions::max_line
+    NotInEncoding,      ///< a line is not text of the file's encoding
+    NoConverter,        ///< this system cannot convert GB18030
+    NoDrawColumn,       ///< no column holds a draw on every line
+    AmbiguousColumn,    ///< more than one column could hold the draw: see `candidates`
+    NotThreeDigits,     ///< the draws have four digits or more
+    BadColumnOption,    ///< a --column value names no column that holds the draw
+    OrderContradicted,  ///< --newest-first or --oldest-first against the labels' order
+    LineDoesNotFit,     ///< a line after the opening part does not fit the layout
+};
+
+/// A failure to read a history, as data: nothing need take its message apart.
+struct ReadError {
+    ReadErrorKind kind = ReadErrorKind::None;
+    std::uint64_t line = 0;              ///< the line it concerns, or 0 for the whole file
+    std::vector<DrawColumn> candidates;  ///< AmbiguousColumn: the columns that could hold it
+    std::string message;                 ///< what is wrong, without the file's name and line
+};
+
 struct Detection {
     std::optional<Layout> layout;
-    std::string error;  ///< when no layout: the reason, naming lines as "line N"
+    ReadError error;  ///< when no layout: the reason
 };
 
 /// Decides the layout from the data lines of a file's opening part (blank and comment lines

@@ -126,6 +126,8 @@ class HistoryReader {
 
     /// The message of the error, naming the file and line ("history.txt, line 4: ...").
     const std::string& error() const { return error_; }
+    /// The error as data; its kind is None while there is none.
+    const ReadError& failure() const { return failure_; }
     const HistoryInfo& info() const { return info_; }
     /// What the user should hear on standard error besides the output: the order taken from
     /// the labels, lines skipped. Complete after the end.
@@ -137,7 +139,8 @@ class HistoryReader {
         std::string text;
     };
 
-    bool Fail(std::uint64_t line, const std::string& message);
+    bool Fail(ReadError failure);
+    bool Fail(ReadErrorKind kind, std::uint64_t line, std::string message);
     // The steps of Open.
     std::optional<Encoding> OpenSource();
     bool ReadSample();
@@ -155,6 +158,7 @@ class HistoryReader {
     ReadOptions options_;
     HistoryInfo info_;
     std::string error_;
+    ReadError failure_;
     std::unique_ptr<StreamSource> stream_;
     std::unique_ptr<ByteSource> utf16_;
     std::unique_ptr<LineSplitter> splitter_;
