@@ -1,11 +1,10 @@
 // core_fuzz.cpp - fuzzes ParseDraw and CheckHit against their stated contracts, and the rule
-// sieve of the backtest against ReduceNumbers.
+// kept-number check against ReduceNumbers.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
-#include "backtest.h"
 #include "tolvex/tolvex.h"
 
 namespace {
@@ -63,18 +62,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
     }
 
-    // Two draws at the start of the result: the sieve must keep what the reduction keeps.
+    // Two draws at the start of the result: the check must keep what the reduction keeps.
     if (draw && result.size() >= 3) {
         if (const auto last = tolvex::ParseDraw(result.substr(0, 3))) {
             const int p = draw->hundreds * 100 + draw->tens * 10 + draw->units;
             const int l = last->hundreds * 100 + last->tens * 10 + last->units;
             const auto reduced = tolvex::ReduceNumbers(*draw, *last);
-            const tolvex::cli::Sieve sieve(p, l);
-            Require(sieve.kept() == reduced.count);
+            const tolvex::KeptNumbers kept(p, l);
+            Require(kept.count() == reduced.count);
             for (std::size_t i = 0; i + 4 <= reduced.text.size(); i += 4) {
                 const std::string_view group(reduced.text.data() + i, 3);
                 Require(
-                    sieve.Keeps((group[0] - '0') * 100 + (group[1] - '0') * 10 + (group[2] - '0')));
+                    kept.Keeps((group[0] - '0') * 100 + (group[1] - '0') * 10 + (group[2] - '0')));
             }
         }
     }

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "commands.h"
-#include "decode.h"
-#include "history.h"
-#include "report.h"
+#include "tolvex/history/decode.h"
+#include "tolvex/history/reader.h"
+#include "tolvex/backtest/report.h"
 
 namespace {
 
@@ -21,9 +21,9 @@ void Require(bool condition) {
 }
 
 // The first byte picks the reading options, so that each path is reached from any input.
-tolvex::cli::ReadOptions Options(std::uint8_t pick) {
-    using tolvex::cli::Encoding;
-    tolvex::cli::ReadOptions o;
+tolvex::history::ReadOptions Options(std::uint8_t pick) {
+    using tolvex::history::Encoding;
+    tolvex::history::ReadOptions o;
     static const Encoding kEncodings[] = {Encoding::Utf8, Encoding::Utf16Le, Encoding::Utf16Be,
                                           Encoding::Gb18030};
     if (pick & 0x04) {
@@ -33,7 +33,7 @@ tolvex::cli::ReadOptions Options(std::uint8_t pick) {
         o.skip_invalid = true;
     }
     if (pick & 0x10) {
-        o.order = (pick & 0x20) ? tolvex::cli::Order::NewestFirst : tolvex::cli::Order::OldestFirst;
+        o.order = (pick & 0x20) ? tolvex::history::Order::NewestFirst : tolvex::history::Order::OldestFirst;
     }
     if (pick & 0x40) {
         o.columns = {"2"};
@@ -45,25 +45,25 @@ tolvex::cli::ReadOptions Options(std::uint8_t pick) {
 void CheckReader(std::string_view input, std::uint8_t pick) {
     std::istringstream in{std::string(input)};
     const auto options = Options(pick);
-    tolvex::cli::HistoryReader reader(in, "f", options);
+    tolvex::history::HistoryReader reader(in, "f", options);
     if (!reader.Open()) {
         Require(!reader.error().empty());
         return;
     }
     std::uint64_t last_line = 0, draws = 0;
-    tolvex::cli::HistoryDraw d{};
+    tolvex::history::HistoryDraw d{};
     while (reader.Next(d)) {
         ++draws;
         Require(d.number < 1000);
         Require(d.line >= last_line);
         last_line = d.line;
         // labels reach every output as UTF-8
-        Require(tolvex::cli::IsUtf8(d.label));
-        Require(tolvex::cli::LabelWidth(d.label) <= tolvex::cli::kLabelColumns);
+        Require(tolvex::history::IsUtf8(d.label));
+        Require(tolvex::backtest::LabelWidth(d.label) <= tolvex::backtest::kLabelColumns);
     }
     const auto& info = reader.info();
     if (!reader.error().empty()) {
-        Require(tolvex::cli::IsUtf8(reader.error()));
+        Require(tolvex::history::IsUtf8(reader.error()));
         return;
     }
     Require(info.draws == draws);
@@ -100,10 +100,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int status = tolvex::cli::RunCli(args, history, out, err);
         Require(status == tolvex::cli::kOk || status == tolvex::cli::kError);
         Require(status == tolvex::cli::kOk || out.str().empty());
-        Require(tolvex::cli::IsUtf8(err.str()));
+        Require(tolvex::history::IsUtf8(err.str()));
         // labels reach the page as text, never as markup
         if (!inspect && format == "html" && status == tolvex::cli::kOk) {
-            Require(tolvex::cli::IsUtf8(out.str()));
+            Require(tolvex::history::IsUtf8(out.str()));
             Require(out.str().find("<script") == std::string::npos);
             Require(out.str().find("<img") == std::string::npos);
         }

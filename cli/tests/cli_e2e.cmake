@@ -1,6 +1,7 @@
 # cli_e2e.cmake - drives the built tolvex-cli with arguments and inputs and checks its
 # standard output, standard error and exit status.
-# cmake -DCLI=<program> [-DEMULATOR=<runner>] -DDATA=<data folder> -DWORK=<scratch>
+# cmake -DCLI=<program> [-DEMULATOR=<runner>] -DDATA=<data folder> -DLAYOUTS=<layouts folder>
+#       -DWORK=<scratch>
 #       [-DGROUP=layouts] -P cli_e2e.cmake
 # GROUP=layouts runs only the history layouts, everything else runs without it: two tests that
 # can run side by side (each run under Wine takes a second or more).
@@ -198,10 +199,10 @@ if(GROUP STREQUAL "layouts")
 function(layout file rc regex)
     cmake_parse_arguments(L "" "" "ARGS" ${ARGN})
     if(rc EQUAL 0)
-        run_cli(NAME layout-${file} ARGS inspect ${DATA}/layouts/${file} ${L_ARGS} RC 0
+        run_cli(NAME layout-${file} ARGS inspect ${LAYOUTS}/${file} ${L_ARGS} RC 0
                 OUT_MATCH "${regex}")
     else()
-        run_cli(NAME layout-${file} ARGS inspect ${DATA}/layouts/${file} ${L_ARGS} RC ${rc}
+        run_cli(NAME layout-${file} ARGS inspect ${LAYOUTS}/${file} ${L_ARGS} RC ${rc}
                 ERR_MATCH "${regex}")
     endif()
     set(failures ${failures} PARENT_SCOPE)
@@ -236,10 +237,10 @@ layout(cr_only.txt 0 "line ends +CR\n.*draws +3 from 3 lines\n${first_357}")
 layout(game_name.txt 0 "draw +column 2 .*${first_357}")
 layout(quoted.csv 0 "delimiter +comma\n.*oldest +line 1 +2024001 +357\n")
 
-run_cli(NAME backtest-newest-first-by-labels ARGS backtest --summary ${DATA}/layouts/newest_first.txt
+run_cli(NAME backtest-newest-first-by-labels ARGS backtest --summary ${LAYOUTS}/newest_first.txt
         RC 0 ERR_MATCH "^tolvex-cli: [^\n]*newest_first.txt: the issue numbers run down: read newest first\n$"
         OUT_MATCH "tested 1 .*hit rate +100.00%")
-run_cli(NAME backtest-two-draws ARGS backtest --format csv --column 2,3 ${DATA}/layouts/two_draws.txt
+run_cli(NAME backtest-two-draws ARGS backtest --format csv --column 2,3 ${LAYOUTS}/two_draws.txt
         RC 0 ERR_MATCH "draws read +6, tested 4"
         OUT_MATCH "\n3,2026-01-10 Midday,123,456,789,722,X\n3,2026-01-10 Evening,456,789,012,722,X\n4,2026-01-11 Midday,")
 run_cli(NAME backtest-skip-invalid ARGS backtest --summary --skip-invalid ${DATA}/bad_line.txt RC 0

@@ -66,7 +66,7 @@ count() {
     [[ $n -eq $2 ]] || fail "$1: $n times '$3' in the DOM, expected $2"
 }
 
-# The hand-worked history (worked out in cli/tests/backtest_test.cpp): 9 tested, 5 hits.
+# The hand-worked history (worked out in backtest/tests/backtest_test.cpp): 9 tested, 5 hits.
 "$cli" backtest --format html --output "$work/hand_worked.html" cli/tests/data/hand_worked.txt
 render hand_worked
 for element in '<svg id="chart-excess"' '<svg id="chart-rolling"' '<svg id="chart-runs"' \

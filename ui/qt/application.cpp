@@ -9,6 +9,7 @@
 #include <QTranslator>
 
 #include "qtdesktop.h"
+#include "tolvex/version.h"
 #include "windowfont.h"
 
 #ifndef _WIN32
@@ -96,6 +97,7 @@ void SetUpApplication() {
 #endif
     QApplication::setApplicationName(AppTitle());
     QApplication::setApplicationDisplayName(AppTitle());
+    QApplication::setApplicationVersion(QStringLiteral(TOLVEX_VERSION_STRING));
     // The desktop entry's name, so that window managers, task bars and Wayland compositors
     // match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(TOLVEX_APP_ID));

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tolvex/marks.h"
 #include "tolvex/ui/layout.h"
 
 namespace tolvex::ui::texts {
@@ -20,8 +21,8 @@ inline constexpr std::string_view kMissingPrevious = "请输入3位数前期开�
 inline constexpr std::string_view kCountPrefix = "缩水结果：";
 inline constexpr std::string_view kCountSuffix = "注";
 /// The hit marker's verdicts.
-inline constexpr std::string_view kHit = "中";
-inline constexpr std::string_view kMiss = "X";
+inline constexpr std::string_view kHit = marks::kHit;
+inline constexpr std::string_view kMiss = marks::kMiss;
 inline constexpr std::string_view kSaved = "成功保存！";
 /// The Save dialog's one file type: "description|pattern".
 inline constexpr std::string_view kSaveFilter = "文本文件(*.txt)|*.txt";

@@ -1,0 +1,99 @@
+// backtest.cpp - the backtest tally and the compact history store.
+#include "tolvex/backtest/backtest.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "tolvex/tolvex.h"
+
+namespace tolvex::backtest {
+
+std::optional<double> Summary::HitRate() const {
+    if (tested == 0) {
+        return std::nullopt;
+    }
+    return static_cast<double>(hits) / static_cast<double>(tested);
+}
+
+std::optional<double> Summary::ChanceRate() const {
+    if (tested == 0) {
+        return std::nullopt;
+    }
+    return ExpectedHits() / static_cast<double>(tested);
+}
+
+std::optional<double> Summary::ZScore() const {
+    if (variance_e6 == 0) {
+        return std::nullopt;
+    }
+    const double sd = std::sqrt(static_cast<double>(variance_e6)) / 1000.0;
+    return (static_cast<double>(hits) - ExpectedHits()) / sd;
+}
+
+std::optional<TestedDraw> Backtest::Add(int number) {
+    ++summary_.draws;
+    std::optional<TestedDraw> verdict;
+    if (previous_ >= 0) {
+        const KeptNumbers rules(previous_, last_);
+        const bool hit = rules.Keeps(number);
+        const auto kept = static_cast<std::uint64_t>(rules.count());
+        ++summary_.tested;
+        summary_.kept_sum += kept;
+        summary_.variance_e6 += kept * (1000 - kept);
+        if (hit) {
+            ++summary_.hits;
+            miss_run_ = 0;
+            summary_.longest_hit_run = std::max(summary_.longest_hit_run, ++hit_run_);
+        } else {
+            hit_run_ = 0;
+            summary_.longest_miss_run = std::max(summary_.longest_miss_run, ++miss_run_);
+        }
+        verdict = TestedDraw{previous_, last_, number, rules.count(), hit};
+    }
+    previous_ = last_;
+    last_ = number;
+    return verdict;
+}
+
+bool History::Add(int number, std::uint64_t line, std::string_view label) {
+    if (line > std::numeric_limits<std::uint32_t>::max()) {
+        return false;
+    }
+    label = label.substr(0, std::numeric_limits<std::uint16_t>::max());
+    if ((size_ >> kBlockShift) == entries_.size()) {
+        entries_.emplace_back().reserve(std::size_t{1} << kBlockShift);
+    }
+    if (labels_.empty() || labels_.back().size() + label.size() > kLabelBlock) {
+        labels_.emplace_back().reserve(kLabelBlock);
+    }
+    std::string& block = labels_.back();
+    entries_.back().push_back(
+        Entry{static_cast<std::uint32_t>(labels_.size() - 1),
+              static_cast<std::uint32_t>(block.size()), static_cast<std::uint32_t>(line),
+              static_cast<std::uint16_t>(label.size()), static_cast<std::uint16_t>(number)});
+    block.append(label);
+    ++size_;
+    return true;
+}
+
+void History::Reverse(std::size_t begin, std::size_t end) {
+    while (begin + 1 < end) {
+        std::swap(at(begin++), at(--end));
+    }
+}
+
+void History::Reverse() {
+    Reverse(0, size_);
+    // The draws of one line (midday, then evening) keep their order.
+    for (std::size_t i = 0; i < size_;) {
+        std::size_t end = i + 1;
+        while (end < size_ && at(end).line == at(i).line) {
+            ++end;
+        }
+        Reverse(i, end);
+        i = end;
+    }
+}
+
+}  // namespace tolvex::backtest

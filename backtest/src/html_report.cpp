@@ -1,0 +1,487 @@
+// html_report.cpp - the HTML backtest page (inline CSS and SVG, no script): its header, verdict and
+// order, and the thinned series behind the charts.
+#include "tolvex/backtest/html_report.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#include "tolvex/history/decode.h"
+#include "html_parts.h"
+
+namespace tolvex::backtest {
+
+using namespace tolvex::history;
+using namespace detail;
+
+namespace {
+
+constexpr std::string_view kStyle = R"(<style>
+body{font-family:"Microsoft YaHei","PingFang SC","Noto Sans CJK SC","WenQuanYi Micro Hei",SimSun,Arial,sans-serif;font-size:14px;line-height:1.45;color:#222;background:#fff;max-width:700px;margin:0 auto;padding:10px 14px;-webkit-print-color-adjust:exact;print-color-adjust:exact}
+h1{font-size:22px;margin:6px 0 10px}
+h2{font-size:17px;margin:24px 0 8px;padding-bottom:2px;border-bottom:1px solid #ccc}
+.en{color:#555}
+table{border-collapse:collapse}
+th,td{padding:2px 8px;border-bottom:1px solid #e6e6e6;text-align:right;white-space:nowrap}
+th{background:#f0f0f0;font-weight:bold;vertical-align:bottom}
+td.t,th.t{text-align:left;white-space:normal}
+.about th{text-align:left;width:9em}
+.about td{text-align:left;white-space:normal}
+.num td{font-family:Consolas,"DejaVu Sans Mono","Courier New",monospace}
+.num td.t{font-family:inherit}
+tbody tr:nth-child(even){background:#f8f8f8}
+tr.y td{font-weight:bold;border-top:1px solid #bbb}
+tr.m td.t{padding-left:22px}
+.verdict{margin:14px 0;padding:8px 12px;background:#f5f5f5;border-left:6px solid #888}
+.verdict p{margin:4px 0}
+.verdict.above{border-left-color:#2a7d2a}
+.verdict.below{border-left-color:#b03030}
+figure{margin:8px 0 4px;page-break-inside:avoid}
+figcaption{font-size:13px;color:#444;margin-top:2px}
+.key{display:inline-block;width:18px;height:0;vertical-align:middle;border-top:3px solid #1f5fa8}
+.key.band{height:6px;border:3px solid #dfe6ee;background:#dfe6ee}
+.key.r30{border-top-color:#9cc3e6}
+.key.chance{border-top:2px dashed #c0392b}
+.key.bh{height:8px;border:0;background:#6a9fd4}
+.key.bm{height:8px;border:0;background:#e0a060}
+.key.mark{border-top:2px solid #222}
+.chart{display:block;margin:0 auto}
+.chart text{font-size:11px;fill:#444}
+.chart .grid{stroke:#e4e4e4;stroke-width:1}
+.chart .axis{stroke:#777;stroke-width:1}
+.chart .band{fill:#dfe6ee;stroke:none}
+.chart .excess{fill:none;stroke:#1f5fa8;stroke-width:1.6}
+.chart .r30{fill:none;stroke:#9cc3e6;stroke-width:1}
+.chart .r100{fill:none;stroke:#1f5fa8;stroke-width:1.6}
+.chart .chance{fill:none;stroke:#c0392b;stroke-width:1.4;stroke-dasharray:5,3}
+.chart .bh{fill:#6a9fd4}
+.chart .bm{fill:#e0a060}
+.chart .mark{stroke:#222;stroke-width:2}
+.scroll{max-height:520px;overflow:auto;border:1px solid #ddd}
+.scroll th{position:-webkit-sticky;position:sticky;top:0}
+.note{font-size:13px;color:#555}
+footer{margin-top:28px;font-size:12px;color:#777}
+@page{size:A4;margin:12mm}
+@media print{body{max-width:none;padding:0}.scroll{max-height:none;overflow:visible;border:0}thead{display:table-header-group}tr{page-break-inside:avoid}h2{page-break-after:avoid}}
+</style>
+)";
+
+std::string Times(std::uint64_t n) {
+    return std::to_string(n) + (n == 1 ? " time" : " times");
+}
+
+}  // namespace
+
+std::string HtmlEscape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = Utf8Length(text, i);
+        if (n == 0) {
+            out += "�";
+            ++i;
+            continue;
+        }
+        const char c = text[i];
+        const auto b = static_cast<unsigned char>(c);
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                if (b < 0x20 || b == 0x7F) {
+                    out += ' ';
+                } else {
+                    out.append(text.substr(i, n));
+                }
+        }
+        i += n;
+    }
+    return out;
+}
+
+std::uint32_t PeriodOfKey(KeyKind kind, std::uint64_t key) {
+    if (kind == KeyKind::Date) {
+        const auto year = static_cast<std::uint32_t>(key / 10000);
+        const auto month = static_cast<std::uint32_t>(key / 100 % 100);
+        return year > 0 && year <= 9999 && month >= 1 && month <= 12 ? year * 100 + month : 0;
+    }
+    if (kind != KeyKind::Issue) {
+        return 0;
+    }
+    int digits = 0;
+    for (std::uint64_t k = key; k > 0; k /= 10) {
+        ++digits;
+    }
+    if (digits < 7 || digits > 12) {
+        return 0;
+    }
+    std::uint64_t year = key;
+    for (int i = 4; i < digits; ++i) {
+        year /= 10;
+    }
+    return year >= 1990 && year <= 2099 ? static_cast<std::uint32_t>(year) * 100 : 0;
+}
+
+std::string FormatUtc(std::int64_t seconds) {
+    using namespace std::chrono;
+    const sys_seconds t{std::chrono::seconds{seconds}};
+    const auto day = floor<days>(t);
+    const year_month_day date{day};
+    const hh_mm_ss<std::chrono::seconds> time{t - day};
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d UTC", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()));
+    return text;
+}
+
+double ExpectedRuns(double p, std::uint64_t n, std::uint64_t length) {
+    if (length == 0 || length > n) {
+        return 0;
+    }
+    const double run = std::pow(p, static_cast<double>(length));
+    if (length == n) {
+        return run;
+    }
+    // A run at either end has one neighbour that must differ, one inside has two.
+    const double q = 1 - p;
+    return run * (2 * q + static_cast<double>(n - length - 1) * q * q);
+}
+
+ThinnedSeries::ThinnedSeries(std::uint64_t count, std::size_t buckets)
+    : count_(count), buckets_(std::max<std::size_t>(buckets, 1)) {}
+
+void ThinnedSeries::Add(double value) {
+    const std::uint64_t i = next_++;
+    const auto bucket =
+        count_ == 0 ? 0 : static_cast<std::size_t>(i / ((count_ + buckets_ - 1) / buckets_));
+    if (open_ && bucket != bucket_) {
+        Close();
+    }
+    const Point p{i, value};
+    if (!open_) {
+        open_ = true;
+        bucket_ = bucket;
+        first_ = low_ = high_ = p;
+    }
+    if (value < low_.value) {
+        low_ = p;
+    }
+    if (value > high_.value) {
+        high_ = p;
+    }
+    last_ = p;
+}
+
+void ThinnedSeries::Close() {
+    if (!open_) {
+        return;
+    }
+    // The bucket's first and last value join it to its neighbours; its lowest and highest keep
+    // the swings that a pixel column would show.
+    Point kept[4] = {first_, low_, high_, last_};
+    std::sort(kept, kept + 4, [](const Point& a, const Point& b) { return a.index < b.index; });
+    for (std::size_t k = 0; k < 4; ++k) {
+        if (k == 0 || kept[k].index != kept[k - 1].index) {
+            points_.push_back(kept[k]);
+        }
+    }
+    open_ = false;
+}
+
+const std::vector<ThinnedSeries::Point>& ThinnedSeries::points() {
+    Close();
+    return points_;
+}
+
+HtmlReport::HtmlReport(const HistoryInfo& info, std::uint64_t tested, HtmlOptions options)
+    : info_(info),
+      options_(std::move(options)),
+      tested_(tested),
+      excess_(tested, kBuckets),
+      rate30_(tested, kBuckets),
+      rate100_(tested, kBuckets) {
+    // the smallest of 10, 20, 50, 100, 200, 500, ... that gives at most kBlocks blocks
+    for (std::uint64_t scale = 1;; scale *= 10) {
+        const std::uint64_t sizes[] = {10 * scale, 20 * scale, 50 * scale};
+        const auto fits = std::find_if(std::begin(sizes), std::end(sizes), [&](std::uint64_t s) {
+            return (tested + s - 1) / s <= kBlocks;
+        });
+        if (fits != std::end(sizes)) {
+            block_size_ = *fits;
+            break;
+        }
+    }
+    const std::uint64_t ticks = std::min<std::uint64_t>(tested, kTicks);
+    for (std::uint64_t k = 0; k < ticks; ++k) {
+        const std::uint64_t i = ticks == 1 ? 0 : (k * (tested - 1) + (ticks - 1) / 2) / (ticks - 1);
+        if (tick_index_.empty() || tick_index_.back() != i) {
+            tick_index_.push_back(i);
+        }
+    }
+}
+
+std::string HtmlReport::DrawName(const Row& row, std::uint64_t key) const {
+    if (info_.layout.key == KeyKind::Date && key > 0) {
+        char date[16];
+        std::snprintf(date, sizeof date, "%04u-%02u-%02u", static_cast<unsigned>(key / 10000),
+                      static_cast<unsigned>(key / 100 % 100), static_cast<unsigned>(key % 100));
+        return date;
+    }
+    if (!row.label.empty()) {
+        return TextLabel(row.label, kTickColumns);
+    }
+    return "line " + std::to_string(row.line);
+}
+
+void HtmlReport::Add(const Row& row, std::uint64_t key) {
+    const TestedDraw& t = row.test;
+    const std::uint64_t i = index_++;
+    const auto kept = static_cast<std::uint64_t>(t.kept);
+
+    excess_e3_ += (t.hit ? 1000 : 0) - static_cast<std::int64_t>(kept);
+    variance_e6_ += kept * (1000 - kept);
+    excess_.Add(static_cast<double>(excess_e3_) / 1000.0);
+    const std::uint64_t step = (tested_ + kBuckets - 1) / kBuckets;
+    if (i == 0 || (i + 1) % step == 0 || i + 1 == tested_) {
+        band_.push_back({i, 2 * std::sqrt(static_cast<double>(variance_e6_)) / 1000.0});
+    }
+
+    // Rates over the last 30 and 100 verdicts (over all of them before there are so many).
+    bool& slot = window_[i % 100];
+    if (i >= 100 && slot) {
+        --in100_;
+    }
+    if (i >= 30 && window_[(i - 30) % 100]) {
+        --in30_;
+    }
+    slot = t.hit;
+    in30_ += t.hit;
+    in100_ += t.hit;
+    rate30_.Add(static_cast<double>(in30_) /
+                static_cast<double>(std::min<std::uint64_t>(i + 1, 30)));
+    rate100_.Add(static_cast<double>(in100_) /
+                 static_cast<double>(std::min<std::uint64_t>(i + 1, 100)));
+
+    if (run_ > 0 && t.hit != run_hit_) {
+        auto& runs = run_hit_ ? hit_runs_ : miss_runs_;
+        runs.resize(std::max<std::size_t>(runs.size(), run_ + 1));
+        ++runs[run_];
+        run_ = 0;
+    }
+    run_hit_ = t.hit;
+    ++run_;
+
+    const std::uint32_t period = PeriodOfKey(info_.layout.key, key);
+    if (period != last_period_ || period_ == nullptr) {
+        period_ = &periods_[period];
+        last_period_ = period;
+    }
+    const std::size_t b = static_cast<std::size_t>(i / block_size_);
+    if (blocks_.size() <= b) {
+        blocks_.resize(b + 1);
+        blocks_[b].first = DrawName(row, key);
+    }
+    if (i + 1 == tested_ || (i + 1) % block_size_ == 0) {
+        blocks_[b].last = DrawName(row, key);
+    }
+    for (Summary* tally : {period_, &blocks_[b].tally}) {
+        ++tally->tested;
+        tally->hits += t.hit;
+        tally->kept_sum += kept;
+        tally->variance_e6 += kept * (1000 - kept);
+    }
+
+    if (tick_name_.size() < tick_index_.size() && tick_index_[tick_name_.size()] == i) {
+        tick_name_.push_back(DrawName(row, key));
+    }
+
+    if (!t.hit && options_.struck_rows > 0) {
+        if (struck_.size() == options_.struck_rows) {
+            struck_.pop_front();
+        }
+        struck_.push_back({row.line, TextLabel(row.label), t.previous, t.last, t.draw});
+    }
+}
+
+void HtmlReport::WriteHeader(std::string& out) const {
+    const auto row = [&out](std::string_view zh, std::string_view en, const std::string& value) {
+        out += "<tr><th>" + std::string(zh) + " <span class=\"en\">" + std::string(en) +
+               "</span><td>" + value + "\n";
+    };
+    out += "<table class=\"about\" id=\"reading\"><tbody>\n";
+    row("文件", "File", HtmlEscape(info_.name));
+
+    std::string encoding(EncodingName(info_.encoding));
+    if (info_.encoding_given) {
+        encoding += " (--encoding)";
+    } else if (info_.byte_order_mark) {
+        encoding += " (byte-order mark)";
+    } else if (info_.encoding == Encoding::Gb18030) {
+        encoding += " (the text is not UTF-8)";
+    }
+    row("编码", "Encoding", HtmlEscape(encoding));
+
+    const Layout& layout = info_.layout;
+    std::string column;
+    for (std::size_t i = 0; i < layout.draws.size(); ++i) {
+        column += (i == 0                         ? ""
+                   : i + 1 == layout.draws.size() ? " and "
+                                                  : ", ") +
+                  DescribeColumn(layout.draws[i]);
+    }
+    if (layout.draws.empty()) {
+        column = "none";
+    } else {
+        column += ", " + std::string(DelimiterName(layout.delimiter)) + " between fields (" +
+                  layout.chosen_by + ")";
+    }
+    row("号码列", "Draw column", HtmlEscape(column));
+
+    const bool newest = info_.order == Order::NewestFirst;
+    std::string order = newest ? "从新到旧 newest first" : "从旧到新 oldest first";
+    switch (info_.order_source) {
+        case HistoryInfo::OrderSource::Option:
+            order += newest ? " (--newest-first)" : " (--oldest-first)";
+            break;
+        case HistoryInfo::OrderSource::Labels:
+            order += std::string(" (the ") +
+                     (layout.key == KeyKind::Issue ? "issue numbers" : "dates") + " run " +
+                     (newest ? "down" : "up") + ")";
+            break;
+        case HistoryInfo::OrderSource::Default:
+            order += " (as written: the labels do not tell)";
+            break;
+    }
+    row("顺序", "Order", HtmlEscape(order));
+
+    std::string draws = std::to_string(info_.draws) + (info_.draws == 1 ? " draw" : " draws") +
+                        " from " + std::to_string(info_.data_lines) +
+                        (info_.data_lines == 1 ? " line, " : " lines, ") + std::to_string(tested_) +
+                        " tested (each from the third on)";
+    if (info_.skipped_invalid > 0) {
+        draws += "; " + std::to_string(info_.skipped_invalid) +
+                 " lines that did not fit skipped (--skip-invalid)";
+    }
+    row("期数", "Draws", HtmlEscape(draws));
+
+    const auto shown = [](const ShownDraw& d) {
+        std::string s = "line " + std::to_string(d.line) + ": <b>";
+        AppendThree(s, d.number);
+        s += "</b>";
+        if (!d.label.empty()) {
+            s += " &nbsp;" + HtmlEscape(TextLabel(d.label));
+        }
+        return s;
+    };
+    if (!info_.oldest.empty()) {
+        row("最早一期", "First draw", shown(info_.oldest.front()));
+        row("最新一期", "Last draw", shown(info_.newest.back()));
+    }
+    row("生成", "Made",
+        HtmlEscape(FormatUtc(options_.made_at) + " by tolvex-cli " + options_.version));
+    out += "</tbody></table>\n";
+}
+
+void HtmlReport::WriteVerdict(const Summary& s, std::string& out) const {
+    if (s.tested == 0) {
+        out +=
+            "<div class=\"verdict\" id=\"verdict\"><p "
+            "lang=\"zh-CN\">不足三期开奖，没有可回测的期。</p>"
+            "<p lang=\"en\">Fewer than three draws: nothing was tested.</p></div>\n";
+        return;
+    }
+    const double z = *s.ZScore();
+    const std::int64_t excess = s.ExcessThousandths();
+    const std::string amount = Thousandths(excess < 0 ? -excess : excess);
+    const std::string hit_rate = Percent(s.HitRate()), chance_rate = Percent(s.ChanceRate());
+    const std::string expected = Thousandths(static_cast<std::int64_t>(s.kept_sum));
+    const char* kind = z >= 2 ? "above" : z <= -2 ? "below" : "within";
+
+    std::string zh = "回测 " + std::to_string(s.tested) + " 期，下一期开奖号被保留 " +
+                     std::to_string(s.hits) + " 次（命中率 " + hit_rate + "），随机命中率为 " +
+                     chance_rate + "（期望 " + expected + " 次），";
+    if (excess == 0) {
+        zh += "与随机相同";
+    } else {
+        zh += (excess > 0 ? "比随机多 " : "比随机少 ") + amount + " 次";
+    }
+    zh += "，z = " + Fixed(z, 2) + "，";
+    if (z >= 2) {
+        zh += "超出正常的随机波动（z ≥ 2）：命中多于随机通常能给出的次数。";
+    } else if (z <= -2) {
+        zh += "低于正常的随机波动（z ≤ -2）：命中少于随机通常能给出的次数。";
+    } else {
+        zh += "在正常的随机波动之内（|z| < 2）：这段历史看不出此方法好于或差于随机。";
+    }
+
+    std::string en = "Over " + std::to_string(s.tested) + " tested draws the next draw was kept " +
+                     Times(s.hits) + " (" + hit_rate + ") where chance keeps it " + chance_rate +
+                     " of the time (" + expected + " hits expected): ";
+    if (excess == 0) {
+        en += "exactly as many hits as chance gives";
+    } else {
+        en += amount + (excess > 0 ? " hits more" : " hits fewer") + " than chance";
+    }
+    en += ", z = " + Fixed(z, 2) + ", ";
+    if (z >= 2) {
+        en += "more than ordinary chance variation gives (z ≥ 2).";
+    } else if (z <= -2) {
+        en += "fewer than ordinary chance variation gives (z ≤ -2).";
+    } else {
+        en +=
+            "within ordinary chance variation (|z| < 2): this history does not show the "
+            "method doing better or worse than chance.";
+    }
+    out += "<div class=\"verdict " + std::string(kind) + "\" id=\"verdict\"><p lang=\"zh-CN\">" +
+           HtmlEscape(zh) + "</p><p lang=\"en\">" + HtmlEscape(en) + "</p></div>\n";
+}
+
+void HtmlReport::Write(const Summary& s, std::string& out) {
+    out +=
+        "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
+        "<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\">\n"
+        "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+        "style-src 'unsafe-inline'\">\n"
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+        "<meta name=\"generator\" content=\"tolvex-cli " +
+        HtmlEscape(options_.version) +
+        "\">\n<title>回测报告 Backtest report: " + HtmlEscape(info_.name) + "</title>\n";
+    out += kStyle;
+    out += "</head>\n<body>\n<h1>回测报告 <span class=\"en\">Backtest report</span></h1>\n";
+    WriteHeader(out);
+    WriteVerdict(s, out);
+    if (s.tested > 0) {
+        out +=
+            "<h2>1 命中比随机多多少 <span class=\"en\">Hits above chance, over time</span></h2>\n";
+        WriteExcessChart(out);
+        out += "<h2>2 滚动命中率 <span class=\"en\">Rolling hit rate</span></h2>\n";
+        WriteRollingChart(s, out);
+        out += "<h2>3 连中与连错 <span class=\"en\">Run lengths</span></h2>\n";
+        WriteRunsChart(s, out);
+        out += "<h2>分期统计 <span class=\"en\">By period</span></h2>\n";
+        WritePeriods(out);
+        out += "<h2>被排除的开奖号 <span class=\"en\">Draws the reduction struck out</span></h2>\n";
+        WriteStruck(s, out);
+    }
+    out += "<footer>tolvex-cli " + HtmlEscape(options_.version) +
+           " &middot; a draw is a hit when the reduction of the two draws before it kept it; "
+           "chance keeps it with probability kept/1000.</footer>\n</body>\n</html>\n";
+}
+
+
+}  // namespace tolvex::backtest

@@ -1,0 +1,372 @@
+// report.cpp - the text, CSV and JSON backtest reports.
+#include "tolvex/backtest/report.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+#include "tolvex/history/decode.h"
+#include "tolvex/marks.h"
+
+namespace tolvex::backtest {
+
+using namespace tolvex::history;
+namespace {
+
+std::string_view Mark(bool hit) {
+    return hit ? marks::kHit : marks::kMiss;
+}
+
+std::string JsonNumber(std::optional<double> value, int digits) {
+    return value ? Fixed(*value, digits) : "null";
+}
+
+bool IsPlainAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b >= 0x20 && b < 0x7F;
+    });
+}
+
+void AppendTextLabel(std::string& out, std::string_view label, std::size_t width) {
+    if (label.size() <= kLabelColumns && IsPlainAscii(label)) {
+        out += label;
+        out.append(width - std::min(width, label.size()), ' ');
+        return;
+    }
+    const std::string shown = TextLabel(label);
+    out += shown;
+    out.append(width - std::min(width, DisplayWidth(shown)), ' ');
+}
+
+void AppendPadded(std::string& out, std::string_view text, std::size_t width) {
+    if (text.size() < width) {
+        out.append(width - text.size(), ' ');
+    }
+    out += text;
+}
+
+}  // namespace
+
+void AppendThree(std::string& out, int number) {
+    out += static_cast<char>('0' + number / 100);
+    out += static_cast<char>('0' + number / 10 % 10);
+    out += static_cast<char>('0' + number % 10);
+}
+
+void AppendUint(std::string& out, std::uint64_t value) {
+    char digits[24];
+    const auto r = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, r.ptr);
+}
+
+std::optional<Format> ParseFormat(std::string_view name) {
+    if (name == "text") {
+        return Format::Text;
+    }
+    if (name == "csv") {
+        return Format::Csv;
+    }
+    if (name == "json") {
+        return Format::Json;
+    }
+    if (name == "html") {
+        return Format::Html;
+    }
+    return std::nullopt;
+}
+
+std::string Fixed(double value, int digits) {
+    char buffer[64];
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, digits);
+    std::string s(buffer, r.ptr);
+    if (s.size() > 1 && s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) {
+        s.erase(0, 1);  // no "-0.00"
+    }
+    return s;
+}
+
+std::string Thousandths(std::int64_t value) {
+    std::string s = value < 0 ? "-" : "";
+    const std::uint64_t magnitude = value < 0 ? static_cast<std::uint64_t>(-(value + 1)) + 1
+                                              : static_cast<std::uint64_t>(value);
+    AppendUint(s, magnitude / 1000);
+    const auto frac = static_cast<int>(magnitude % 1000);
+    s += '.';
+    AppendThree(s, frac);
+    return s;
+}
+
+std::string Percent(std::optional<double> rate) {
+    return rate ? Fixed(*rate * 100.0, 2) + "%" : "n/a";
+}
+
+std::string TextLabel(std::string_view label, std::size_t columns) {
+    const bool cut = DisplayWidth(label) > columns;
+    const std::size_t room = cut ? columns - 1 : columns;
+    std::string out;
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < label.size();) {
+        const std::size_t n = Utf8Length(label, i);
+        std::string_view piece = n == 0 ? std::string_view("\xEF\xBF\xBD") : label.substr(i, n);
+        const auto b = static_cast<unsigned char>(label[i]);
+        if (n == 1 && (b < 0x20 || b == 0x7F)) {
+            piece = " ";
+        }
+        const std::size_t w = n == 1 ? 1 : DisplayWidth(piece);
+        if (width + w > room) {
+            break;
+        }
+        out += piece;
+        width += w;
+        i += n == 0 ? 1 : n;
+    }
+    if (cut) {
+        out += "\xE2\x80\xA6";  // …
+    }
+    return out;
+}
+
+std::size_t LabelWidth(std::string_view label) {
+    // Most labels are short ASCII: no need to look at characters.
+    if (label.size() <= kLabelColumns && std::all_of(label.begin(), label.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80;
+        })) {
+        return label.size();
+    }
+    return std::min(DisplayWidth(label), kLabelColumns);
+}
+
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        const auto b = static_cast<unsigned char>(c);
+        const std::size_t n = Utf8Length(text, i);
+        if (n == 0) {
+            out += "\\ufffd";
+            ++i;
+            continue;
+        }
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (b < 0x20 || b == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\u%04x", b);
+            out += hex;
+        } else {
+            out.append(text.substr(i, n));
+        }
+        i += n;
+    }
+    out += '"';
+    return out;
+}
+
+std::string CsvLabel(std::string_view text) {
+    // A spreadsheet runs a cell that starts with one of these as a formula.
+    if (!text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@')) {
+        return CsvField("'" + std::string(text));
+    }
+    return CsvField(text);
+}
+
+std::string CsvField(std::string_view text) {
+    if (text.find_first_of(",\"\t\r\n") == std::string_view::npos) {
+        return std::string(text);
+    }
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"') {
+            out += '"';
+        }
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+std::string SummaryText(const Summary& s) {
+    std::string out = "draws read     ";
+    AppendUint(out, s.draws);
+    out += ", tested ";
+    AppendUint(out, s.tested);
+    out += s.tested == 0 ? " (a backtest needs at least three draws)\n"
+                         : " (each draw from the third on)\n";
+    out += "hit rate       " + Percent(s.HitRate());
+    if (s.tested > 0) {
+        out += " (";
+        AppendUint(out, s.hits);
+        out += " hits)";
+    }
+    out += "\nchance rate    " + Percent(s.ChanceRate());
+    if (s.tested > 0) {
+        out += " (" + Thousandths(static_cast<std::int64_t>(s.kept_sum)) +
+               " hits expected: the kept count / 1000 of each tested draw)";
+    }
+    out += '\n';
+    if (s.tested > 0) {
+        const auto z = s.ZScore();
+        out += "difference     " + Thousandths(s.ExcessThousandths()) +
+               " hits, z = " + (z ? Fixed(*z, 2) : "n/a") +
+               " (a z between -2 and 2 is ordinary chance variation)\n";
+        out += "longest runs   ";
+        AppendUint(out, s.longest_hit_run);
+        out += " hits, ";
+        AppendUint(out, s.longest_miss_run);
+        out += " misses\n";
+    }
+    return out;
+}
+
+ReportWriter::ReportWriter(Format format, bool rows, std::size_t label_width, std::string& out)
+    : format_(format), rows_(rows), label_width_(label_width), out_(out) {}
+
+void ReportWriter::Begin() {
+    if (!rows_) {
+        return;
+    }
+    switch (format_) {
+        case Format::Text:
+            out_ += "   line  ";
+            if (label_width_ > 0) {
+                out_ += "label";
+                out_.append(label_width_ > 5 ? label_width_ - 5 : 0, ' ');
+                out_ += "  ";
+            }
+            out_ += "prev  last  draw  kept  hit\n";
+            break;
+        case Format::Csv:
+            out_ += "line,label,previous,last,draw,kept,hit\n";
+            break;
+        case Format::Json:
+            out_ += "{\"rows\":[";
+            break;
+        case Format::Html:  // the page is HtmlReport's
+            break;
+    }
+}
+
+void ReportWriter::Add(const Row& row) {
+    if (!rows_) {
+        return;
+    }
+    const TestedDraw& t = row.test;
+    switch (format_) {
+        case Format::Text: {
+            char line[24];
+            const auto r = std::to_chars(line, line + sizeof line, row.line);
+            AppendPadded(out_, std::string_view(line, static_cast<std::size_t>(r.ptr - line)), 7);
+            out_ += "  ";
+            if (label_width_ > 0) {
+                AppendTextLabel(out_, row.label, label_width_ > 5 ? label_width_ : 5);
+                out_ += "  ";
+            }
+            AppendThree(out_, t.previous);
+            out_ += "   ";
+            AppendThree(out_, t.last);
+            out_ += "   ";
+            AppendThree(out_, t.draw);
+            out_ += "   ";
+            AppendUint(out_, static_cast<std::uint64_t>(t.kept));
+            out_ += "   ";
+            out_ += Mark(t.hit);
+            out_ += '\n';
+            break;
+        }
+        case Format::Csv:
+            AppendUint(out_, row.line);
+            out_ += ',';
+            out_ += CsvLabel(row.label);
+            out_ += ',';
+            AppendThree(out_, t.previous);
+            out_ += ',';
+            AppendThree(out_, t.last);
+            out_ += ',';
+            AppendThree(out_, t.draw);
+            out_ += ',';
+            AppendUint(out_, static_cast<std::uint64_t>(t.kept));
+            out_ += ',';
+            out_ += Mark(t.hit);
+            out_ += '\n';
+            break;
+        case Format::Json:
+            out_ += first_ ? "\n" : ",\n";
+            out_ += "{\"line\":";
+            AppendUint(out_, row.line);
+            out_ += ",\"label\":" + JsonString(row.label) + ",\"previous\":\"";
+            AppendThree(out_, t.previous);
+            out_ += "\",\"last\":\"";
+            AppendThree(out_, t.last);
+            out_ += "\",\"draw\":\"";
+            AppendThree(out_, t.draw);
+            out_ += "\",\"kept\":";
+            AppendUint(out_, static_cast<std::uint64_t>(t.kept));
+            out_ += t.hit ? ",\"hit\":true}" : ",\"hit\":false}";
+            break;
+        case Format::Html:
+            break;
+    }
+    first_ = false;
+}
+
+void ReportWriter::End(const Summary& s) {
+    switch (format_) {
+        case Format::Text:
+            if (rows_) {
+                out_ += '\n';
+            }
+            out_ += SummaryText(s);
+            break;
+        case Format::Csv:
+            // With rows, the summary goes to standard error so that the CSV stays one table.
+            if (!rows_) {
+                out_ +=
+                    "draws,tested,hits,hit_rate,expected_hits,chance_rate,excess_hits,z_score,"
+                    "longest_hit_run,longest_miss_run\n";
+                AppendUint(out_, s.draws);
+                out_ += ',';
+                AppendUint(out_, s.tested);
+                out_ += ',';
+                AppendUint(out_, s.hits);
+                out_ += ',' + (s.tested ? Fixed(*s.HitRate(), 6) : "") + ',' +
+                        Thousandths(static_cast<std::int64_t>(s.kept_sum)) + ',' +
+                        (s.tested ? Fixed(*s.ChanceRate(), 6) : "") + ',' +
+                        Thousandths(s.ExcessThousandths()) + ',' +
+                        (s.ZScore() ? Fixed(*s.ZScore(), 3) : "") + ',';
+                AppendUint(out_, s.longest_hit_run);
+                out_ += ',';
+                AppendUint(out_, s.longest_miss_run);
+                out_ += '\n';
+            }
+            break;
+        case Format::Json:
+            out_ += rows_ ? (first_ ? "],\n" : "\n],\n") : "{";
+            out_ += "\"summary\":{\"draws\":";
+            AppendUint(out_, s.draws);
+            out_ += ",\"tested\":";
+            AppendUint(out_, s.tested);
+            out_ += ",\"hits\":";
+            AppendUint(out_, s.hits);
+            out_ += ",\"misses\":";
+            AppendUint(out_, s.misses());
+            out_ += ",\"hit_rate\":" + JsonNumber(s.HitRate(), 6) +
+                    ",\"expected_hits\":" + Thousandths(static_cast<std::int64_t>(s.kept_sum)) +
+                    ",\"chance_rate\":" + JsonNumber(s.ChanceRate(), 6) +
+                    ",\"excess_hits\":" + Thousandths(s.ExcessThousandths()) +
+                    ",\"z_score\":" + JsonNumber(s.ZScore(), 3) + ",\"longest_hit_run\":";
+            AppendUint(out_, s.longest_hit_run);
+            out_ += ",\"longest_miss_run\":";
+            AppendUint(out_, s.longest_miss_run);
+            out_ += "}}\n";
+            break;
+        case Format::Html:
+            break;
+    }
+}
+
+}  // namespace tolvex::backtest

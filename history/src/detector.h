@@ -1,0 +1,453 @@
+// detector.h - the layout detector the history library's detection files share (private).
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "text_scan.h"
+#include "tolvex/history/layout.h"
+
+namespace tolvex::history::detail {
+
+struct Split {
+    std::uint64_t number;
+    std::string_view text;
+    std::vector<Field> fields;
+};
+
+struct Column {
+    std::array<std::size_t, 11> kinds{};       // per FieldKind, over the lines that fit
+    std::size_t draws = 0;                     // Draw or Joined
+    std::size_t fours = 0;                     // Four or JoinedFour, not years
+    bool consecutive = false;                  // three-digit values that count up or down by one
+    bool years = true;                         // every Four a year
+    std::optional<std::string_view> constant;  // the same text on every line
+    std::string name;
+    bool triple_name = false;  // the header's name covers this column and the next two
+};
+
+inline bool IsDrawKind(FieldKind k) {
+    return k == FieldKind::Draw || k == FieldKind::Joined;
+}
+
+inline std::string Quote(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+inline std::string Range(std::size_t column, std::size_t width) {
+    std::string s = std::to_string(column + 1);
+    if (width > 1) {
+        s += "-" + std::to_string(column + width);
+    }
+    return s;
+}
+
+class Detector {
+  public:
+    Detector(std::span<const SampleLine> data, const SampleLine* comment,
+             const DetectOptions& options, Delimiter delimiter)
+        : options_(options), delimiter_(delimiter) {
+        for (const auto& line : data) {
+            Split s{line.number, line.text, {}};
+            SplitFields(line.text, delimiter, s.fields);
+            lines_.push_back(std::move(s));
+        }
+        DecideHeader(comment);
+        need_ = options.lenient ? lines_.size() / 2 + 1 : lines_.size();
+        DecideColumns();
+        Gather();
+    }
+
+    // Whether the delimiter occurs on the lines that must fit.
+    static bool Occurs(std::span<const SampleLine> data, Delimiter d, bool lenient) {
+        if (d == Delimiter::None) {
+            return true;
+        }
+        std::size_t with = 0;
+        std::vector<Field> fields;
+        for (const auto& line : data) {
+            SplitFields(line.text, d, fields);
+            with += fields.size() > 1;
+        }
+        const std::size_t need = lenient ? data.size() / 2 + 1 : data.size();
+        return with > 0 && (d == Delimiter::Blanks || with >= need);
+    }
+
+    enum class Outcome { Chosen, Ambiguous, None, Failed };
+
+    Outcome Choose(Layout& layout, ReadError& error) {
+        if (lines_.empty()) {
+            // a header and no data
+            layout.header_line = header_line_;
+            layout.header = header_;
+            return Outcome::Chosen;
+        }
+        layout.delimiter = delimiter_;
+        for (const auto& line : lines_) {
+            layout.no_break_spaces =
+                layout.no_break_spaces || line.text.find(kNoBreakSpace) != std::string_view::npos;
+            layout.ideographic_spaces = layout.ideographic_spaces ||
+                                        line.text.find(kIdeographicSpace) != std::string_view::npos;
+        }
+        layout.columns = columns_;
+        layout.exact = exact_;
+        layout.header_line = header_line_;
+        layout.header = header_;
+        if (!options_.columns.empty()) {
+            if (!ChooseGiven(layout.draws, error)) {
+                error.kind = ReadErrorKind::BadColumnOption;
+                return Outcome::Failed;
+            }
+            layout.chosen_by = "given with --column";
+        } else {
+            const Outcome o = ChooseFound(layout, error);
+            if (o != Outcome::Chosen) {
+                return o;
+            }
+        }
+        DecideLabel(layout);
+        return Outcome::Chosen;
+    }
+
+    // The first line that stops a draw from being read, with the reason, for when no column
+    // holds a draw on every line.
+    ReadError Trouble() const;
+
+  private:
+    bool Fits(const Split& s) const {
+        return exact_ ? s.fields.size() == columns_ : s.fields.size() >= columns_;
+    }
+
+    std::string_view Value(const Split& s, std::size_t c) const {
+        if (exact_ || c > 0) {
+            const std::size_t extra = s.fields.size() - columns_;
+            return FieldValue(s.text, s.fields[c + extra]);
+        }
+        const std::size_t extra = s.fields.size() - columns_;
+        return s.text.substr(s.fields[0].begin, s.fields[extra].end - s.fields[0].begin);
+    }
+
+    bool DrawAt(const Split& s, std::size_t c, std::size_t width) const {
+        if (!Fits(s) || c + width > columns_) {
+            return false;
+        }
+        if (width == 1) {
+            return IsDrawKind(ClassifyField(Value(s, c)));
+        }
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (ClassifyField(Value(s, c + k)) != FieldKind::Digit) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Names only, and a known one among them unless `named_only` is false and the line has no
+    // digits at all.
+    static bool IsHeader(std::string_view text, std::span<const Field> fields, bool named_only) {
+        bool named = false;
+        for (const Field& f : fields) {
+            const std::string_view v = FieldValue(text, f);
+            const FieldKind k = ClassifyField(v);
+            if (k != FieldKind::Text && k != FieldKind::Empty) {
+                return false;
+            }
+            named = named || IsDrawName(v) || IsOtherName(v);
+        }
+        const bool digits = std::any_of(text.begin(), text.end(), IsDigit);
+        return named || (!named_only && !digits && !fields.empty());
+    }
+
+    void DecideHeader(const SampleLine* comment) {
+        // A line of unknown names is a header only above data.
+        if (!lines_.empty() && IsHeader(lines_[0].text, lines_[0].fields, lines_.size() == 1)) {
+            header_line_ = lines_[0].number;
+            for (const Field& f : lines_[0].fields) {
+                header_.emplace_back(FieldValue(lines_[0].text, f));
+            }
+            lines_.erase(lines_.begin());
+            return;
+        }
+        if (comment == nullptr) {
+            return;
+        }
+        std::string_view text = comment->text;
+        text.remove_prefix(std::min(text.find('#') + 1, text.size()));
+        std::vector<Field> fields;
+        SplitFields(text, delimiter_, fields);
+        if (fields.size() > 1 && IsHeader(text, fields, true)) {
+            header_line_ = comment->number;
+            for (const Field& f : fields) {
+                header_.emplace_back(FieldValue(text, f));
+            }
+        }
+    }
+
+    void DecideColumns() {
+        if (lines_.empty()) {
+            return;
+        }
+        std::vector<std::size_t> counts;
+        for (const auto& s : lines_) {
+            counts.push_back(s.fields.size());
+        }
+        std::sort(counts.begin(), counts.end());
+        // the most common count, the larger on a tie
+        std::size_t mode = counts[0], mode_n = 0;
+        for (std::size_t i = 0; i < counts.size();) {
+            std::size_t j = i;
+            while (j < counts.size() && counts[j] == counts[i]) {
+                ++j;
+            }
+            if (j - i >= mode_n) {
+                mode = counts[i];
+                mode_n = j - i;
+            }
+            i = j;
+        }
+        mode_ = mode;
+        if (mode_n >= need_ || delimiter_ != Delimiter::Blanks) {
+            columns_ = mode;
+            exact_ = true;
+            return;
+        }
+        // Blanks inside a label: count the columns from the right.
+        exact_ = false;
+        columns_ = counts[counts.size() - need_];
+    }
+
+    void Gather() {
+        cols_.assign(columns_, Column{});
+        std::vector<std::optional<int>> last(columns_);
+        std::vector<int> step(columns_, 0);
+        std::vector<bool> stepping(columns_, true);
+        std::vector<std::size_t> values(columns_, 0);
+        std::vector<bool> varied(columns_, false);
+        for (const auto& s : lines_) {
+            if (!Fits(s)) {
+                continue;
+            }
+            for (std::size_t c = 0; c < columns_; ++c) {
+                Column& col = cols_[c];
+                const std::string_view v = Value(s, c);
+                const FieldKind k = ClassifyField(v);
+                ++col.kinds[static_cast<std::size_t>(k)];
+                col.draws += IsDrawKind(k);
+                if (k == FieldKind::Four || k == FieldKind::JoinedFour) {
+                    ++col.fours;
+                    const bool year = k == FieldKind::Four && v >= "1900" && v <= "2199";
+                    col.years = col.years && year;
+                }
+                if (k != FieldKind::Text || (col.constant && *col.constant != v)) {
+                    varied[c] = true;
+                }
+                col.constant = v;
+                if (k == FieldKind::Draw) {
+                    const int n = (v[0] - '0') * 100 + (v[1] - '0') * 10 + (v[2] - '0');
+                    if (last[c]) {
+                        const int d = n - *last[c];
+                        stepping[c] =
+                            stepping[c] && (d == 1 || d == -1) && (step[c] == 0 || step[c] == d);
+                        step[c] = d;
+                    }
+                    last[c] = n;
+                    ++values[c];
+                }
+            }
+        }
+        for (std::size_t c = 0; c < columns_; ++c) {
+            cols_[c].consecutive = stepping[c] && values[c] >= 3;
+            if (varied[c]) {
+                cols_[c].constant.reset();
+            }
+        }
+        NameColumns();
+    }
+
+    std::size_t DigitCount(std::size_t c) const {
+        return cols_[c].kinds[static_cast<std::size_t>(FieldKind::Digit)];
+    }
+
+    void NameColumns() {
+        const std::size_t h = header_.size();
+        if (h > 0 && exact_ && h <= columns_ && (columns_ - h) % 2 == 0) {
+            // A header name may stand over a draw written as three single-digit fields.
+            std::size_t triples = (columns_ - h) / 2;
+            std::size_t j = 0;
+            for (std::size_t i = 0; i < h && j < columns_; ++i) {
+                const bool spread = triples > 0 && j + 2 < columns_ &&
+                                    (IsDrawName(header_[i]) || IsOtherName(header_[i])) &&
+                                    DigitCount(j) >= need_ && DigitCount(j + 1) >= need_ &&
+                                    DigitCount(j + 2) >= need_;
+                const std::size_t width = spread ? 3 : 1;
+                for (std::size_t k = 0; k < width; ++k) {
+                    cols_[j + k].name = header_[i];
+                }
+                cols_[j].triple_name = spread;
+                triples -= spread;
+                j += width;
+            }
+            if (j != columns_ || triples != 0) {
+                for (auto& col : cols_) {
+                    col.name.clear();
+                    col.triple_name = false;
+                }
+            }
+        }
+        // Text that stands before a column on every line names it: "开奖号码 3 5 7 试机号 4 6 8".
+        for (std::size_t c = 1; c < columns_; ++c) {
+            const auto& before = cols_[c - 1].constant;
+            if (cols_[c].name.empty() && before && IsInlineName(*before)) {
+                cols_[c].name = std::string(*before);
+                for (std::size_t k = c + 1; k < c + 3 && k < columns_; ++k) {
+                    if (cols_[k].name.empty() && DigitCount(c) >= need_) {
+                        cols_[k].name = cols_[c].name;
+                    }
+                }
+            }
+        }
+    }
+
+    static bool IsInlineName(std::string_view text) {
+        return IsDrawName(text) || IsOtherName(text) || EndsWith(text, ":") ||
+               EndsWith(text, "\xEF\xBC\x9A");
+    }
+
+    struct Candidate {
+        DrawColumn column;
+        bool four;  // a draw of more than three digits
+    };
+
+    std::vector<Candidate> Candidates() const {
+        std::vector<Candidate> found;
+        for (std::size_t c = 0; c < columns_; ++c) {
+            const Column& col = cols_[c];
+            if (col.draws >= need_ && !col.consecutive) {
+                found.push_back({{c, 1, col.name}, false});
+            } else if (col.fours >= need_ && !col.years) {
+                found.push_back({{c, 1, col.name}, true});
+            }
+        }
+        // Runs of single-digit columns; a header name over three of them, or a name that is
+        // never a draw's, ends a run.
+        for (std::size_t c = 0; c < columns_;) {
+            if (DigitCount(c) < need_ || IsOtherName(cols_[c].name)) {
+                ++c;
+                continue;
+            }
+            std::size_t end = c + 1;
+            while (end < columns_ && DigitCount(end) >= need_ && !cols_[end].triple_name &&
+                   !IsOtherName(cols_[end].name)) {
+                ++end;
+            }
+            if (end - c >= 3) {
+                // a name shared by the three (a header's or one written before them)
+                const bool shared =
+                    cols_[c].name == cols_[c + 1].name && cols_[c].name == cols_[c + 2].name;
+                found.push_back({{c, end - c, shared ? cols_[c].name : ""}, end - c > 3});
+            }
+            c = end;
+        }
+        std::sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
+            return a.column.column < b.column.column;
+        });
+        return found;
+    }
+
+    // A sample value of a candidate from the first line it fits: "357", "3 5 7".
+    std::string Example(const DrawColumn& d) const {
+        for (const auto& s : lines_) {
+            if (!Fits(s)) {
+                continue;
+            }
+            std::string text;
+            for (std::size_t k = 0; k < d.width; ++k) {
+                text += (k > 0 ? " " : "") + std::string(Value(s, d.column + k));
+            }
+            return text + " (line " + std::to_string(s.number) + ")";
+        }
+        return "";
+    }
+
+    Outcome ChooseFound(Layout& layout, ReadError& error);
+
+    bool ChooseGiven(std::vector<DrawColumn>& draws, ReadError& error);
+
+    void DecideLabel(Layout& layout) const {
+        std::size_t first = columns_;
+        for (const auto& d : layout.draws) {
+            first = std::min(first, d.column);
+        }
+        // Names written before the draw on every line ("开奖号码", "Result:") and other draws
+        // (a midday draw before the evening one) are no label.
+        while (first > 0 &&
+               ((cols_[first - 1].constant && IsInlineName(*cols_[first - 1].constant)) ||
+                (cols_[first - 1].draws >= need_ && !cols_[first - 1].consecutive))) {
+            --first;
+        }
+        layout.label_columns = first;
+        for (std::size_t c = 0; c < first && layout.key == KeyKind::None; ++c) {
+            const auto& kinds = cols_[c].kinds;
+            if (kinds[static_cast<std::size_t>(FieldKind::Issue)] >= need_) {
+                layout.key = KeyKind::Issue;
+                layout.key_column = c;
+            } else if (kinds[static_cast<std::size_t>(FieldKind::Date)] >= need_) {
+                layout.key = KeyKind::Date;
+                layout.key_column = c;
+            }
+        }
+        if (layout.key == KeyKind::None) {
+            return;
+        }
+        // The way most steps go; a line that steps the other way is out of order.
+        std::size_t up = 0, down = 0;
+        std::uint64_t up_lines[2] = {}, down_lines[2] = {};
+        std::optional<std::uint64_t> last;
+        std::uint64_t last_line = 0;
+        for (const auto& s : lines_) {
+            if (!Fits(s)) {
+                continue;
+            }
+            const std::string_view v = Value(s, layout.key_column);
+            const auto key = layout.key == KeyKind::Issue ? IssueKey(v) : DateKey(v);
+            if (!key) {
+                continue;
+            }
+            if (last && *key != *last) {
+                std::uint64_t* lines = *key > *last ? up_lines : down_lines;
+                if ((*key > *last ? up++ : down++) == 0) {
+                    lines[0] = last_line;
+                    lines[1] = s.number;
+                }
+            }
+            last = key;
+            last_line = s.number;
+        }
+        if (up != down) {
+            layout.label_order = up > down ? Order::OldestFirst : Order::NewestFirst;
+            const std::uint64_t* lines = up > down ? up_lines : down_lines;
+            layout.order_lines[0] = lines[0];
+            layout.order_lines[1] = lines[1];
+        }
+    }
+
+    const DetectOptions& options_;
+    Delimiter delimiter_;
+    std::vector<Split> lines_;
+    std::uint64_t header_line_ = 0;
+    std::vector<std::string> header_;
+    std::size_t need_ = 0;
+    std::size_t columns_ = 0;
+    std::size_t mode_ = 0;  // the most common number of fields
+    bool exact_ = true;
+    std::vector<Column> cols_;
+};
+
+}  // namespace tolvex::history::detail

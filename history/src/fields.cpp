@@ -1,0 +1,189 @@
+// fields.cpp - splitting a history line into fields by its delimiter.
+#include "tolvex/history/layout.h"
+
+#include <string>
+
+#include "text_scan.h"
+
+namespace tolvex::history {
+
+using namespace detail;
+
+namespace {
+
+// Byte length of the blank at line[i] (space, tab unless it delimits, U+00A0, U+3000), or 0.
+inline std::size_t BlankAt(std::string_view line, std::size_t i, bool tab) {
+    const char c = line[i];
+    if (c == ' ' || (tab && c == '\t')) {
+        return 1;
+    }
+    if (static_cast<unsigned char>(c) < 0x80) {
+        return 0;
+    }
+    if (c == '\xC2' && i + 1 < line.size() && line[i + 1] == '\xA0') {
+        return 2;
+    }
+    if (c == '\xE3' && line.substr(i, 3) == kIdeographicSpace) {
+        return 3;
+    }
+    return 0;
+}
+
+std::size_t SkipBlanks(std::string_view line, std::size_t i, bool tab) {
+    while (i < line.size()) {
+        const std::size_t n = BlankAt(line, i, tab);
+        if (n == 0) {
+            break;
+        }
+        i += n;
+    }
+    return i;
+}
+
+std::size_t TrimBack(std::string_view line, std::size_t begin, std::size_t end, bool tab) {
+    while (end > begin) {
+        const char c = line[end - 1];
+        if (c == ' ' || (tab && c == '\t')) {
+            --end;
+        } else if (end - begin >= 2 && line.substr(end - 2, 2) == kNoBreakSpace) {
+            end -= 2;
+        } else if (end - begin >= 3 && line.substr(end - 3, 3) == kIdeographicSpace) {
+            end -= 3;
+        } else {
+            break;
+        }
+    }
+    return end;
+}
+
+std::string_view DelimiterText(Delimiter d) {
+    switch (d) {
+        case Delimiter::Tab:
+            return "\t";
+        case Delimiter::FullwidthComma:
+            return kFullwidthComma;
+        case Delimiter::Comma:
+            return ",";
+        case Delimiter::Semicolon:
+            return ";";
+        case Delimiter::Pipe:
+            return "|";
+        default:
+            return "";
+    }
+}
+
+}  // namespace
+
+std::string_view DelimiterName(Delimiter delimiter) {
+    switch (delimiter) {
+        case Delimiter::None:
+            return "none (one column)";
+        case Delimiter::Tab:
+            return "tab";
+        case Delimiter::FullwidthComma:
+            return "full-width comma";
+        case Delimiter::Comma:
+            return "comma";
+        case Delimiter::Semicolon:
+            return "semicolon";
+        case Delimiter::Pipe:
+            return "pipe";
+        case Delimiter::Blanks:
+            return "blanks";
+    }
+    return "";
+}
+
+void SplitFields(std::string_view line, Delimiter delimiter, std::vector<Field>& fields) {
+    fields.clear();
+    const auto size = static_cast<std::uint32_t>(line.size());
+    if (delimiter == Delimiter::None) {
+        const std::size_t begin = SkipBlanks(line, 0, true);
+        const std::size_t end = TrimBack(line, begin, line.size(), true);
+        if (end > begin) {
+            fields.push_back(
+                {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end), false, false});
+        }
+        return;
+    }
+    if (delimiter == Delimiter::Blanks) {
+        std::size_t i = 0;
+        for (;;) {
+            i = SkipBlanks(line, i, true);
+            if (i >= size) {
+                return;
+            }
+            const std::size_t begin = i;
+            while (i < size) {
+                const char c = line[i];
+                if (c == ' ' || c == '\t' ||
+                    (static_cast<unsigned char>(c) >= 0x80 && BlankAt(line, i, true) != 0)) {
+                    break;
+                }
+                ++i;
+            }
+            fields.push_back(
+                {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(i), false, false});
+        }
+    }
+    const std::string_view d = DelimiterText(delimiter);
+    const bool tab = delimiter != Delimiter::Tab;  // tabs are blanks unless they delimit
+    std::size_t pos = 0;
+    for (;;) {
+        const std::size_t begin = SkipBlanks(line, pos, tab);
+        std::size_t next = std::string_view::npos;
+        if (begin < size && line[begin] == '"') {
+            bool escaped = false;
+            std::size_t j = begin + 1;
+            while (j < size) {
+                if (line[j] == '"') {
+                    if (j + 1 < size && line[j + 1] == '"') {
+                        escaped = true;
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            if (j < size) {
+                const std::size_t after = SkipBlanks(line, j + 1, tab);
+                if (after == size || line.substr(after, d.size()) == d) {
+                    fields.push_back({static_cast<std::uint32_t>(begin),
+                                      static_cast<std::uint32_t>(j + 1), true, escaped});
+                    next = after;
+                }
+            }
+        }
+        if (next == std::string_view::npos) {
+            // unquoted, or quotes that do not close the field: the text as it stands
+            next = line.find(d, begin);
+            if (next == std::string_view::npos) {
+                next = size;
+            }
+            const std::size_t end = TrimBack(line, begin, next, tab);
+            fields.push_back({static_cast<std::uint32_t>(begin),
+                              static_cast<std::uint32_t>(std::max(begin, end)), false, false});
+        }
+        if (next >= size) {
+            break;
+        }
+        pos = next + d.size();
+        if (pos >= size) {
+            break;
+        }
+    }
+    while (!fields.empty() && fields.back().end == fields.back().begin) {
+        fields.pop_back();
+    }
+}
+
+std::string_view FieldValue(std::string_view line, const Field& field) {
+    if (field.quoted) {
+        return line.substr(field.begin + 1, field.end - field.begin - 2);
+    }
+    return line.substr(field.begin, field.end - field.begin);
+}
+
+}  // namespace tolvex::history

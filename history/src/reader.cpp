@@ -1,0 +1,508 @@
+// reader.cpp - the history reader: the opening part, the layout, every line held to it.
+#include "tolvex/history/reader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace tolvex::history {
+namespace {
+
+constexpr std::size_t kShownInvalid = 5;
+
+bool IsLabelEnd(char c) {
+    return c == ' ' || c == '\t' || c == ',' || c == ';' || c == ':' || c == '|' || c == '-' ||
+           c == '/' || c == '=';
+}
+
+std::string_view TrimLabel(std::string_view label) {
+    while (!label.empty() && IsLabelEnd(label.back())) {
+        label.remove_suffix(1);
+    }
+    return label;
+}
+
+// Blank lines hold nothing but spaces, tabs, no-break and ideographic spaces; comments start
+// with '#' after those.
+enum class LineClass { Blank, Comment, Data };
+
+LineClass Classify(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == ' ' || c == '\t' || c == '\v' || c == '\f') {
+            ++i;
+        } else if (text.substr(i, 2) == "\xC2\xA0") {
+            i += 2;
+        } else if (text.substr(i, 3) == "\xE3\x80\x80" || text.substr(i, 3) == "\xEF\xBB\xBF") {
+            i += 3;
+        } else {
+            return c == '#' ? LineClass::Comment : LineClass::Data;
+        }
+    }
+    return LineClass::Blank;
+}
+
+std::string_view KeyName(KeyKind key) {
+    return key == KeyKind::Date ? "dates" : "issue numbers";
+}
+
+std::string Unescape(std::string_view quoted_value) {
+    std::string out;
+    for (std::size_t i = 0; i < quoted_value.size(); ++i) {
+        out += quoted_value[i];
+        if (quoted_value[i] == '"' && i + 1 < quoted_value.size() && quoted_value[i + 1] == '"') {
+            ++i;
+        }
+    }
+    return out;
+}
+
+// Puts a newest-first list of draws into time order; the draws of one line keep their order.
+void ToTimeOrder(std::vector<ShownDraw>& draws) {
+    std::reverse(draws.begin(), draws.end());
+    for (auto it = draws.begin(); it != draws.end();) {
+        auto end =
+            std::find_if(it, draws.end(), [&](const ShownDraw& d) { return d.line != it->line; });
+        std::reverse(it, end);
+        it = end;
+    }
+}
+
+}  // namespace
+
+HistoryReader::HistoryReader(std::istream& in, std::string name, ReadOptions options)
+    : in_(in), options_(std::move(options)) {
+    info_.name = std::move(name);
+}
+
+HistoryReader::~HistoryReader() = default;
+
+bool HistoryReader::Fail(ReadError failure) {
+    // An unreadable input is named as the system names a file it cannot read.
+    if (failure.kind == ReadErrorKind::Unreadable) {
+        error_ = "cannot read '" + info_.name + "': " + failure.message;
+    } else {
+        error_ = info_.name +
+                 (failure.line > 0 ? ", line " + std::to_string(failure.line) : std::string()) +
+                 ": " + failure.message;
+    }
+    failure_ = std::move(failure);
+    return false;
+}
+
+bool HistoryReader::Fail(ReadErrorKind kind, std::uint64_t line, std::string message) {
+    return Fail(ReadError{kind, line, {}, std::move(message)});
+}
+
+bool HistoryReader::Open() {
+    const std::optional<Encoding> given = OpenSource();
+    return ReadSample() && ChooseEncoding(given) && DetectLayoutFromSample() && DecideOrder();
+}
+
+// The encoding as --encoding or the byte-order mark say, skipping the mark; the line splitter
+// over the bytes, or over UTF-16 made UTF-8. No value when the opening lines must decide.
+std::optional<Encoding> HistoryReader::OpenSource() {
+    stream_ = std::make_unique<StreamSource>(in_);
+    const std::string_view head = stream_->Peek(512);
+    const auto mark = FindByteOrderMark(head);
+    std::optional<Encoding> encoding = options_.encoding;
+    info_.encoding_given = encoding.has_value();
+    if (encoding == Encoding::Utf16Le && mark && mark->encoding == Encoding::Utf16Be) {
+        encoding = Encoding::Utf16Be;  // --encoding utf-16 takes the mark's byte order
+    }
+    if (!encoding && mark) {
+        encoding = mark->encoding;
+    }
+    if (!encoding) {
+        encoding = GuessUtf16(head);
+    }
+    if (mark && encoding == mark->encoding) {
+        stream_->Skip(mark->size);
+        info_.byte_order_mark = true;
+    }
+    ByteSource* source = stream_.get();
+    if (encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be) {
+        utf16_ = std::make_unique<Utf16Source>(*stream_, encoding == Encoding::Utf16Be);
+        source = utf16_.get();
+    }
+    splitter_source_ = source;
+    splitter_ = std::make_unique<LineSplitter>(*source, options_.max_line);
+    return encoding;
+}
+
+// The opening part, as read.
+bool HistoryReader::ReadSample() {
+    std::size_t data_lines = 0, bytes = 0;
+    while (data_lines < kSampleLines && bytes < kSampleBytes) {
+        std::string_view line;
+        std::uint64_t number = 0;
+        const auto status = splitter_->Next(line, number);
+        if (status == LineSplitter::Status::End) {
+            break;
+        }
+        if (status == LineSplitter::Status::ReadError) {
+            return Fail(ReadErrorKind::Unreadable, 0, splitter_source_->error());
+        }
+        if (status == LineSplitter::Status::TooLong) {
+            return Fail(ReadErrorKind::LineTooLong, number,
+                        "line longer than " + std::to_string(options_.max_line) +
+                            " bytes: " + ShowLine(line));
+        }
+        sample_.push_back({number, std::string(line)});
+        bytes += line.size();
+        data_lines += Classify(line) == LineClass::Data;
+    }
+    return true;
+}
+
+// UTF-8 unless the opening part is not, then GB18030.
+bool HistoryReader::ChooseEncoding(std::optional<Encoding> encoding) {
+    if (!encoding) {
+        std::size_t utf8 = 0;
+        for (const Raw& r : sample_) {
+            utf8 += IsUtf8(r.text);
+        }
+        const bool lenient_utf8 = options_.skip_invalid && utf8 * 2 > sample_.size();
+        encoding = utf8 == sample_.size() || lenient_utf8 ? Encoding::Utf8 : Encoding::Gb18030;
+    }
+    info_.encoding = *encoding;
+    if (info_.encoding == Encoding::Gb18030 && !gb_.ok()) {
+        return Fail(ReadErrorKind::NoConverter, 0, "this system cannot convert GB18030 text");
+    }
+    info_.byte_order_mark = info_.byte_order_mark || splitter_->byte_order_mark();
+    return true;
+}
+
+// Decodes the opening part; the layout is decided from its data lines.
+bool HistoryReader::DetectLayoutFromSample() {
+    std::vector<std::string> decoded(sample_.size());
+    std::vector<bool> bad(sample_.size(), false);
+    for (std::size_t i = 0; i < sample_.size(); ++i) {
+        std::string_view text;
+        if (!Decode(sample_[i].text, text)) {
+            if (!options_.skip_invalid) {
+                return Fail(ReadErrorKind::NotInEncoding, sample_[i].number,
+                            "not " + std::string(EncodingName(info_.encoding)) +
+                                " text: " + ShowLine(sample_[i].text) +
+                                "\n(give the file's encoding with --encoding gbk, utf-8 or "
+                                "utf-16)");
+            }
+            bad[i] = true;
+            continue;
+        }
+        decoded[i] = std::string(text);
+    }
+    std::vector<SampleLine> data;
+    const SampleLine* comment = nullptr;
+    SampleLine comment_line{};
+    for (std::size_t i = 0; i < sample_.size(); ++i) {
+        if (bad[i]) {
+            continue;
+        }
+        const LineClass c = Classify(decoded[i]);
+        if (c == LineClass::Data) {
+            if (data.empty() && i > 0 && !bad[i - 1] &&
+                Classify(decoded[i - 1]) == LineClass::Comment) {
+                comment_line = {sample_[i - 1].number, decoded[i - 1]};
+                comment = &comment_line;
+            }
+            data.push_back({sample_[i].number, decoded[i]});
+        }
+    }
+    DetectOptions detect;
+    detect.columns = options_.columns;
+    detect.lenient = options_.skip_invalid;
+    Detection detection = DetectLayout(data, comment, detect);
+    if (!detection.layout) {
+        return Fail(std::move(detection.error));
+    }
+    info_.layout = std::move(*detection.layout);
+    for (std::size_t i = 0; i < sample_.size(); ++i) {
+        sample_[i].text = bad[i] ? std::string() : std::move(decoded[i]);
+    }
+    decoded.clear();
+    sample_bad_ = std::move(bad);
+    return true;
+}
+
+// The order --newest-first or --oldest-first give, which the labels must not contradict, or
+// the labels' order.
+bool HistoryReader::DecideOrder() {
+    const Layout& layout = info_.layout;
+    if (options_.order) {
+        if (layout.label_order != Order::Unknown && layout.label_order != *options_.order) {
+            const bool newest = *options_.order == Order::NewestFirst;
+            return Fail(ReadErrorKind::OrderContradicted, 0,
+                        std::string(newest ? "--newest-first" : "--oldest-first") + ", but the " +
+                            std::string(KeyName(layout.key)) + " run " + (newest ? "up" : "down") +
+                            " (lines " + std::to_string(layout.order_lines[0]) + " and " +
+                            std::to_string(layout.order_lines[1]) + ")");
+        }
+        info_.order = *options_.order;
+        info_.order_source = HistoryInfo::OrderSource::Option;
+    } else if (layout.label_order != Order::Unknown) {
+        info_.order = layout.label_order;
+        info_.order_source = HistoryInfo::OrderSource::Labels;
+    }
+    return true;
+}
+
+bool HistoryReader::Decode(std::string_view raw, std::string_view& text) {
+    if (info_.encoding == Encoding::Gb18030) {
+        if (!gb_.Decode(raw, decoded_)) {
+            return false;
+        }
+        text = decoded_;
+        return true;
+    }
+    text = raw;
+    return IsUtf8(raw);
+}
+
+bool HistoryReader::NextLine(std::string_view& text, std::uint64_t& number, bool& undecodable) {
+    undecodable = false;
+    if (replay_ < sample_.size()) {
+        undecodable = sample_bad_[replay_];
+        const Raw& r = sample_[replay_++];
+        number = r.number;
+        text = r.text;
+        return true;
+    }
+    if (!sample_.empty()) {
+        // The opening part has been replayed: free it.
+        sample_ = {};
+        sample_bad_ = {};
+        replay_ = 0;
+    }
+    std::string_view raw;
+    const auto status = splitter_->Next(raw, number);
+    switch (status) {
+        case LineSplitter::Status::End:
+            return false;
+        case LineSplitter::Status::ReadError:
+            return Fail(ReadErrorKind::Unreadable, 0, stream_->error());
+        case LineSplitter::Status::TooLong:
+            return Fail(ReadErrorKind::LineTooLong, number,
+                        "line longer than " + std::to_string(options_.max_line) +
+                            " bytes: " + ShowLine(raw));
+        case LineSplitter::Status::Line:
+            break;
+    }
+    if (!Decode(raw, text)) {
+        undecodable = true;
+        text = raw;
+    }
+    return true;
+}
+
+bool HistoryReader::ReadLine(std::string_view text, std::uint64_t number, std::string& reason) {
+    const Layout& layout = info_.layout;
+    SplitFields(text, layout.delimiter, fields_);
+    const std::size_t n = fields_.size();
+    if (layout.exact ? n != layout.columns : n < layout.columns) {
+        reason = std::to_string(n) + (n == 1 ? " field" : " fields") + " (" +
+                 std::string(DelimiterName(layout.delimiter)) + ") where the lines have " +
+                 std::to_string(layout.columns);
+        return false;
+    }
+    if (layout.draws.empty()) {
+        reason = "no draw found";
+        return false;
+    }
+    const std::size_t extra = n - layout.columns;
+    // The label: the fields before the draw, as written.
+    std::string_view label;
+    if (layout.label_columns > 0) {
+        const Field& first = fields_[0];
+        const Field& last = fields_[layout.label_columns - 1 + extra];
+        bool quoted = false;
+        for (std::size_t i = 0; i < layout.label_columns + extra; ++i) {
+            quoted = quoted || fields_[i].quoted;
+        }
+        if (!quoted) {
+            label = TrimLabel(text.substr(first.begin, last.end - first.begin));
+        } else {
+            label_.clear();
+            for (std::size_t i = 0; i < layout.label_columns + extra; ++i) {
+                if (i > 0) {
+                    label_ += layout.delimiter == Delimiter::FullwidthComma
+                                  ? std::string_view("\xEF\xBC\x8C")
+                                  : text.substr(fields_[i - 1].end, 1);
+                }
+                const std::string_view v = FieldValue(text, fields_[i]);
+                label_ += fields_[i].escaped ? Unescape(v) : std::string(v);
+            }
+            label = TrimLabel(label_);
+        }
+    }
+    std::uint64_t line_key = 0;
+    if (layout.key != KeyKind::None) {
+        const std::string_view v = ColumnText(text, fields_, layout, layout.key_column);
+        const auto key = layout.key == KeyKind::Issue ? IssueKey(v) : DateKey(v);
+        if (!key) {
+            reason = "'" + std::string(v) + "' is not one of the " +
+                     std::string(KeyName(layout.key)) + " the other lines have";
+            return false;
+        }
+        if (last_key_ && layout.label_order != Order::Unknown &&
+            (layout.label_order == Order::OldestFirst ? *key < *last_key_ : *key > *last_key_)) {
+            reason = "'" + std::string(v) + "' is out of order after line " +
+                     std::to_string(last_key_line_) + " (the " + std::string(KeyName(layout.key)) +
+                     " run " + (layout.label_order == Order::OldestFirst ? "up" : "down") + ")";
+            return false;
+        }
+        last_key_ = key;
+        last_key_line_ = number;
+        line_key = *key;
+    }
+    pending_.clear();
+    pending_pos_ = 0;
+    for (const DrawColumn& d : layout.draws) {
+        int value = -1;
+        if (d.width == 1) {
+            const auto draw = FieldDraw(ColumnText(text, fields_, layout, d.column));
+            value = draw ? *draw : -1;
+        } else {
+            value = 0;
+            for (std::size_t k = 0; k < 3 && value >= 0; ++k) {
+                const std::string_view v = ColumnText(text, fields_, layout, d.column + k);
+                value =
+                    v.size() == 1 && v[0] >= '0' && v[0] <= '9' ? value * 10 + (v[0] - '0') : -1;
+            }
+        }
+        if (value < 0) {
+            reason = "no draw in " + DescribeColumn(d);
+            return false;
+        }
+        pending_.push_back({static_cast<std::uint16_t>(value), number, label, line_key});
+    }
+    if (pending_.size() > 1) {
+        // Several draws on a line: each label says which column it came from.
+        labels_.resize(pending_.size());
+        for (std::size_t i = 0; i < pending_.size(); ++i) {
+            const DrawColumn& d = layout.draws[i];
+            labels_[i].assign(label);
+            labels_[i] += labels_[i].empty() ? "" : " ";
+            labels_[i] += d.name.empty() ? "column " + std::to_string(d.column + 1) : d.name;
+            pending_[i].label = labels_[i];
+        }
+    }
+    return true;
+}
+
+bool HistoryReader::Next(HistoryDraw& draw) {
+    if (!error_.empty() || finished_) {
+        return false;
+    }
+    if (pending_pos_ < pending_.size()) {
+        draw = pending_[pending_pos_++];
+        Keep(draw);
+        return true;
+    }
+    for (;;) {
+        std::string_view text;
+        std::uint64_t number = 0;
+        bool undecodable = false;
+        if (!NextLine(text, number, undecodable)) {
+            if (error_.empty()) {
+                Finish();
+            }
+            return false;
+        }
+        ++info_.lines;
+        std::string reason;
+        if (undecodable) {
+            reason = "not " + std::string(EncodingName(info_.encoding)) + " text";
+        } else if (number == info_.layout.header_line) {
+            ++info_.skipped_blank;
+            continue;
+        } else if (Classify(text) != LineClass::Data) {
+            ++info_.skipped_blank;
+            continue;
+        } else if (ReadLine(text, number, reason)) {
+            ++info_.data_lines;
+            draw = pending_[pending_pos_++];
+            Keep(draw);
+            return true;
+        }
+        if (!options_.skip_invalid) {
+            return Fail(undecodable ? ReadErrorKind::NotInEncoding : ReadErrorKind::LineDoesNotFit,
+                        number,
+                        reason + ": " + ShowLine(text) +
+                                    "\n(comment the line out with #, or give --skip-invalid to "
+                                    "skip lines like it)");
+        }
+        ++info_.skipped_invalid;
+        if (info_.invalid_lines.size() < kShownInvalid) {
+            info_.invalid_lines.push_back(number);
+        }
+    }
+}
+
+void HistoryReader::Keep(const HistoryDraw& draw) {
+    ++info_.draws;
+    ShownDraw* slot = nullptr;
+    if (head_.size() < 3) {
+        head_.push_back({});
+        slot = &head_.back();
+    } else {
+        if (tail_.size() < 3) {
+            tail_.resize(3);
+        }
+        slot = &tail_[tail_next_ % 3];
+        ++tail_next_;
+    }
+    slot->number = draw.number;
+    slot->line = draw.line;
+    slot->label.assign(draw.label);
+}
+
+void HistoryReader::Finish() {
+    finished_ = true;
+    info_.line_ends = splitter_ ? splitter_->line_ends() : 0;
+    // The file's first and last three draws, in the order of the file.
+    std::vector<ShownDraw> first = head_, last;
+    const std::size_t in_tail = std::min<std::size_t>(tail_next_, 3);
+    for (std::size_t i = 0; i < in_tail; ++i) {
+        last.push_back(tail_[(tail_next_ - in_tail + i) % 3]);
+    }
+    // Draws beyond the first three that the last three do not hold: complete the last three.
+    std::vector<ShownDraw> all = first;
+    all.insert(all.end(), last.begin(), last.end());
+    const std::size_t shown = std::min<std::size_t>(all.size(), 3);
+    first.assign(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(shown));
+    last.assign(all.end() - static_cast<std::ptrdiff_t>(shown), all.end());
+    if (info_.order == Order::NewestFirst) {
+        ToTimeOrder(first);
+        ToTimeOrder(last);
+        std::swap(first, last);
+    }
+    info_.oldest = std::move(first);
+    info_.newest = std::move(last);
+}
+
+std::vector<std::string> HistoryReader::Notes() const {
+    std::vector<std::string> notes;
+    if (info_.order_source == HistoryInfo::OrderSource::Labels &&
+        info_.order == Order::NewestFirst) {
+        notes.push_back(info_.name + ": the " + std::string(KeyName(info_.layout.key)) +
+                        " run down: read newest first");
+    }
+    if (info_.skipped_invalid > 0) {
+        std::string note = info_.name + ": skipped " + std::to_string(info_.skipped_invalid) +
+                           (info_.skipped_invalid == 1 ? " line" : " lines") +
+                           " that do not fit the layout: line";
+        note += info_.skipped_invalid == 1 ? " " : "s ";
+        for (std::size_t i = 0; i < info_.invalid_lines.size(); ++i) {
+            note += (i > 0 ? ", " : "") + std::to_string(info_.invalid_lines[i]);
+        }
+        if (info_.skipped_invalid > info_.invalid_lines.size()) {
+            note += ", ...";
+        }
+        notes.push_back(note);
+    }
+    return notes;
+}
+
+}  // namespace tolvex::history

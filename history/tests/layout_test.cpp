@@ -1,0 +1,131 @@
+// layout_test.cpp - fields: splitting by each delimiter, what a field holds, label sort keys.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tolvex/history/layout.h"
+
+namespace {
+
+using namespace tolvex::history;
+
+std::vector<std::string> Values(std::string_view line, Delimiter d) {
+    std::vector<Field> fields;
+    SplitFields(line, d, fields);
+    std::vector<std::string> values;
+    for (const Field& f : fields) {
+        values.emplace_back(FieldValue(line, f));
+    }
+    return values;
+}
+
+TEST(SplitFields, EachDelimiter) {
+    const struct {
+        std::string line;
+        Delimiter delimiter;
+        std::vector<std::string> values;
+    } cases[] = {
+        {"2024001\t3 5 7\t\t468\t", Delimiter::Tab, {"2024001", "3 5 7", "", "468"}},
+        {" 2024001 , 357 ,", Delimiter::Comma, {"2024001", "357"}},
+        {"\"2024001\",\"3,5,7\"", Delimiter::Comma, {"2024001", "3,5,7"}},
+        {"\"a \"\"b\"\"\", 1", Delimiter::Comma, {"a \"\"b\"\"", "1"}},
+        // quotes that do not close a field are text
+        {"\"2024001,357", Delimiter::Comma, {"\"2024001", "357"}},
+        {"a\"b\",357", Delimiter::Comma, {"a\"b\"", "357"}},
+        {"2024001;357", Delimiter::Semicolon, {"2024001", "357"}},
+        {"| 2024001 | 357 |", Delimiter::Pipe, {"", "2024001", "357"}},
+        {"2024001\xEF\xBC\x8C"
+         "357",
+         Delimiter::FullwidthComma,
+         {"2024001", "357"}},
+        {" 2024001 \t 3\xC2\xA0"
+         "5\xE3\x80\x80"
+         "7 ",
+         Delimiter::Blanks,
+         {"2024001", "3", "5", "7"}},
+        {"  357 \t", Delimiter::None, {"357"}},
+        {"", Delimiter::Blanks, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Values(c.line, c.delimiter), c.values) << c.line;
+    }
+}
+
+TEST(ClassifyField, WhatAFieldHolds) {
+    const struct {
+        const char* value;
+        FieldKind kind;
+    } cases[] = {
+        {"", FieldKind::Empty},
+        {"7", FieldKind::Digit},
+        {"15", FieldKind::Number},
+        {"-3", FieldKind::Number},
+        {"007", FieldKind::Draw},
+        {"3 5 7", FieldKind::Joined},
+        {"1-2-3", FieldKind::Joined},
+        {"3, 5, 7", FieldKind::Joined},
+        {"3-5 7", FieldKind::Text},
+        {"3--5-7", FieldKind::Text},
+        {"1-2-3-4", FieldKind::JoinedFour},
+        {"1234", FieldKind::Four},
+        {"2024001", FieldKind::Issue},
+        {"第2024001期", FieldKind::Issue},
+        {"2024001期", FieldKind::Issue},
+        {"2024-01-09", FieldKind::Date},
+        {"2024/1/9", FieldKind::Date},
+        {"2024.01.09", FieldKind::Date},
+        {"2024年1月9日", FieldKind::Date},
+        {"2024-01-09(二)", FieldKind::Date},
+        {"2024-01-09 20:30", FieldKind::Date},
+        {"01/09/2026", FieldKind::Date},
+        {"Fri, Jan 9, 2026", FieldKind::Date},
+        {"9 January 2026", FieldKind::Date},
+        {"2024-13-09", FieldKind::Text},
+        {"2024-01-09 357", FieldKind::Text},
+        {"46,138,919", FieldKind::Amount},
+        {"$500", FieldKind::Amount},
+        {"¥1,040", FieldKind::Amount},
+        {"1040.00", FieldKind::Amount},
+        {"173元", FieldKind::Amount},
+        {"46,13", FieldKind::Text},
+        {"彩票3D", FieldKind::Text},
+        {"４５６", FieldKind::Text},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClassifyField(c.value), c.kind) << c.value;
+    }
+}
+
+TEST(FieldDraw, OnlyThreeDigits) {
+    EXPECT_EQ(FieldDraw("007"), 7);
+    EXPECT_EQ(FieldDraw("9 8 7"), 987);
+    EXPECT_EQ(FieldDraw("0,0,2"), 2);
+    EXPECT_FALSE(FieldDraw("0070").has_value());
+    EXPECT_FALSE(FieldDraw("1-2-3-4").has_value());
+    EXPECT_FALSE(FieldDraw("1 2").has_value());
+}
+
+// Keys must sort as the dates and issues do, whatever the way they are written.
+TEST(Keys, SortAsTime) {
+    EXPECT_EQ(DateKey("2024-01-09"), DateKey("2024年1月9日"));
+    EXPECT_EQ(DateKey("01/09/2024"), DateKey("Tue, Jan 9, 2024"));
+    EXPECT_EQ(DateKey("09.01.2024"), DateKey("9 Jan 2024"));
+    EXPECT_LT(*DateKey("Dec 31, 2025"), *DateKey("Jan 1, 2026"));
+    EXPECT_LT(*DateKey("2026-01-09"), *DateKey("2026-01-10"));
+    EXPECT_LT(*IssueKey("2024358"), *IssueKey("第2025001期"));
+    EXPECT_FALSE(IssueKey("2024-001").has_value());
+}
+
+TEST(Names, DrawAndOtherColumns) {
+    for (const char* name : {"开奖号码", "Winning Numbers", "winning_numbers", " RESULT "}) {
+        EXPECT_TRUE(IsDrawName(name)) << name;
+        EXPECT_FALSE(IsOtherName(name)) << name;
+    }
+    for (const char* name : {"试机号", "Bonus Ball", "Sum", "和值", "Date"}) {
+        EXPECT_TRUE(IsOtherName(name)) << name;
+        EXPECT_FALSE(IsDrawName(name)) << name;
+    }
+}
+
+}  // namespace
