@@ -52,6 +52,14 @@ icon=$(sed -n 's/^Icon=//p' "$desktop")
 command -v "$exec" >/dev/null || { echo "50-package.sh: Exec=$exec is not on the PATH" >&2; exit 1; }
 ls /usr/share/icons/hicolor/*/apps/"$icon".png /usr/share/icons/hicolor/scalable/apps/"$icon".svg >/dev/null
 echo "ok   installed: tolvex-cli $version, man pages, Exec and Icon of the desktop entry resolve"
+# The backtest as a desktop action, and no claim on every text file.
+action=$(sed -n '/^\[Desktop Action backtest\]/,/^\[/p' "$desktop")
+[[ $(sed -n 's/^Actions=//p' "$desktop") == "backtest;" && $action == *$'\nName=回测报告\n'* &&
+   $action == *$'\nExec=tolvex --backtest %f'* ]] ||
+    { echo "50-package.sh: the desktop entry lacks the action 回测报告 (tolvex --backtest %f)" >&2; exit 1; }
+! grep -q '^MimeType=' "$desktop" ||
+    { echo "50-package.sh: the desktop entry claims file types" >&2; exit 1; }
+echo "ok   the desktop entry's action 回测报告 runs tolvex --backtest %f; it claims no file types"
 
 # The installed bash completion: commands, options, their values.
 completes() {  # completes <words...> = <expected>
@@ -74,6 +82,8 @@ completes tolvex-cli reduce --c = --count
 echo "ok   the bash completion completes commands, options and their values"
 
 bash scripts/qt-session.sh "$(command -v "$exec")"
+# The installed program makes the backtest page, with the installed tolvex-cli to compare.
+bash scripts/qt-backtest-session.sh "$(command -v "$exec")"
 
 # Removed: nothing of it stays.
 DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 purge -y -qq tolvex >/dev/null
