@@ -90,6 +90,23 @@ std::string Three(int number) {
 
 }  // namespace
 
+Launch ParseLaunch(std::span<const std::u16string> arguments) {
+    Launch launch;
+    std::size_t next = 0;
+    if (!arguments.empty() && arguments[0] == u"--backtest") {
+        launch.mode = Launch::Mode::Backtest;
+        next = 1;
+    }
+    const std::size_t rest = arguments.size() - next;
+    if (rest > 1 || (rest == 1 && arguments[next].starts_with(u'-'))) {
+        return {Launch::Mode::Usage, std::nullopt};
+    }
+    if (rest == 1) {
+        launch = {Launch::Mode::Backtest, next};
+    }
+    return launch;
+}
+
 fs::path PageName(const fs::path& history, unsigned n) {
     std::u8string name = history.stem().u8string() + u8"-回测";
     if (n > 1) {

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QUrl>
+#include <string>
+#include <vector>
 
 #include "choicedialog.h"
 #include "qtdesktop.h"
@@ -17,19 +19,14 @@ namespace tolvex::qt {
 namespace texts = ui::backtest_texts;
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
-    CommandLine line;
-    QStringList rest = arguments;
-    if (!rest.isEmpty() && rest.constFirst() == QStringLiteral("--backtest")) {
-        line.mode = CommandLine::Mode::Backtest;
-        rest.removeFirst();
+    std::vector<std::u16string> words;
+    for (const QString& argument : arguments) {
+        words.push_back(argument.toStdU16String());
     }
-    if (rest.size() > 1 || (!rest.isEmpty() && rest.constFirst().startsWith(u'-'))) {
-        line.mode = CommandLine::Mode::Usage;
-        return line;
-    }
-    if (!rest.isEmpty()) {
-        line.mode = CommandLine::Mode::Backtest;
-        line.file = rest.constFirst();
+    const ui::Launch launch = ui::ParseLaunch(words);
+    CommandLine line{launch.mode, std::nullopt};
+    if (launch.file) {
+        line.file = arguments.at(static_cast<qsizetype>(*launch.file));
     }
     return line;
 }

@@ -10,10 +10,9 @@
 
 namespace tolvex::qt {
 
-/// What the command line asks for: `tolvex` the window, `tolvex FILE` and `tolvex --backtest
-/// [FILE]` the backtest, anything else a usage error.
+/// What the command line asks for (ui::ParseLaunch), with the file's name.
 struct CommandLine {
-    enum class Mode { Window, Backtest, Usage };
+    using Mode = ui::Launch::Mode;
     Mode mode = Mode::Window;
     std::optional<QString> file;
 };

@@ -6,6 +6,7 @@
 #include <istream>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,7 @@ inline constexpr std::string_view kOrderQuestion = "文件中看不出开奖的�
 inline constexpr std::string_view kOldestFirst = "从旧到新（第一行是最早的一期）";
 inline constexpr std::string_view kNewestFirst = "从新到旧（第一行是最新的一期）";
 inline constexpr std::string_view kCancelButton = "取消";
+inline constexpr std::string_view kOneFileOnly = "一次只能回测一个开奖历史文件。";
 }  // namespace backtest_texts
 
 /// What writing a new file came to.
@@ -91,6 +93,15 @@ class BacktestDesktop {
     /// The user's folder for temporary files.
     virtual std::filesystem::path TemporaryFolder() = 0;
 };
+
+/// What the program's arguments (after its name) ask for: none the window; FILE, or --backtest
+/// with or without FILE, the backtest; anything else is a usage error.
+struct Launch {
+    enum class Mode { Window, Backtest, Usage };
+    Mode mode = Mode::Window;
+    std::optional<std::size_t> file;  ///< the index of FILE among the arguments
+};
+Launch ParseLaunch(std::span<const std::u16string> arguments);
 
 /// How a run of the backtest ended.
 enum class FlowResult {
