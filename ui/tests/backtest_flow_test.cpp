@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <algorithm>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -21,9 +23,15 @@ using tolvex::ui::ColumnChoice;
 using tolvex::ui::FlowResult;
 using tolvex::ui::NewFileStatus;
 
+// Paths and the texts that name them as on POSIX: on Windows a test's "/h" is the current
+// drive's, "Z:\\h".
+std::string Generic(std::string text) {
+    std::replace(text.begin(), text.end(), '\\', '/');
+    return std::regex_replace(text, std::regex("[A-Za-z]:/"), "/");
+}
 std::string U8(const fs::path& path) {
     const auto text = path.generic_u8string();
-    return std::string(text.begin(), text.end());
+    return Generic(std::string(text.begin(), text.end()));
 }
 fs::path P(std::string_view utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
 
@@ -96,11 +104,11 @@ class FakeDesktop : public tolvex::ui::BacktestDesktop {
     }
     void ShowError(std::string_view text) override {
         calls.push_back("error");
-        error = text;
+        error = Generic(std::string(text));
     }
     void ShowInfo(std::string_view text) override {
         calls.push_back("info");
-        info = text;
+        info = Generic(std::string(text));
     }
     bool OpenPage(const fs::path& page) override {
         calls.push_back("open");
@@ -321,8 +329,8 @@ TEST(Flow, ErrorTextsForEveryKind) {
 }
 
 TEST(PageName, Names) {
-    EXPECT_EQ(U8(tolvex::ui::PageName("/a/b/开奖.txt", 1)), "/a/b/开奖-回测.html");
-    EXPECT_EQ(U8(tolvex::ui::PageName("/a/b/开奖.txt", 2)), "/a/b/开奖-回测-2.html");
+    EXPECT_EQ(U8(tolvex::ui::PageName(P("/a/b/开奖.txt"), 1)), "/a/b/开奖-回测.html");
+    EXPECT_EQ(U8(tolvex::ui::PageName(P("/a/b/开奖.txt"), 2)), "/a/b/开奖-回测-2.html");
     EXPECT_EQ(U8(tolvex::ui::PageName("/a/history", 12)), "/a/history-回测-12.html");
     EXPECT_EQ(U8(tolvex::ui::PageName("/a/h.tar.csv", 1)), "/a/h.tar-回测.html");
 }
@@ -339,10 +347,12 @@ TEST(LocalFiles, WritesOnlyNewFiles) {
     EXPECT_EQ(files.WriteNewFile(dir / "absent" / "p.html", "x"), NewFileStatus::CannotWrite);
     // a file where the folder should be: it cannot be written, whoever runs the test
     EXPECT_EQ(files.WriteNewFile(page / "p.html", "x"), NewFileStatus::CannotWrite);
-    std::ifstream in(page, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    EXPECT_EQ(content.str(), "<html>page</html>");
+    {
+        std::ifstream in(page, std::ios::binary);
+        std::stringstream content;
+        content << in.rdbuf();
+        EXPECT_EQ(content.str(), "<html>page</html>");
+    }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 
     EXPECT_EQ(files.OpenHistory(dir / "absent.txt"), nullptr);
