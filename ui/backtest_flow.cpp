@@ -57,29 +57,30 @@ constexpr std::array kErrorTexts{
               "有一行与前面各行的格式不同。"},
 };
 
-// "第3列 开奖号码，如 357" (the name and the example when known).
-std::string ColumnText(const history::DrawColumn& column, const std::optional<std::string>& example) {
-    std::string text = "第" + std::to_string(column.column + 1);
-    if (column.width > 1) {
-        text += "-" + std::to_string(column.column + column.width);
-    }
-    text += "列";
-    if (!column.name.empty()) {
-        text += " " + column.name;
-    }
-    if (example) {
-        text += "，如 " + *example;
-    }
-    return text;
-}
-
-// The column as --column takes it.
+// The column's number as the player counts them: "3", or "3-5" for three single digits.
 std::string ColumnOption(const history::DrawColumn& column) {
     std::string option = std::to_string(column.column + 1);
     if (column.width > 1) {
-        option += "-" + std::to_string(column.column + column.width);
+        option += '-';
+        option += std::to_string(column.column + column.width);
     }
     return option;
+}
+
+// "第3列 开奖号码，如 357" (the name and the example when known).
+std::string ColumnText(const history::DrawColumn& column, const std::optional<std::string>& example) {
+    std::string text = "第";
+    text += ColumnOption(column);
+    text += "列";
+    if (!column.name.empty()) {
+        text += ' ';
+        text += column.name;
+    }
+    if (example) {
+        text += "，如 ";
+        text += *example;
+    }
+    return text;
 }
 
 std::string Three(int number) {
@@ -108,12 +109,15 @@ Launch ParseLaunch(std::span<const std::u16string> arguments) {
 }
 
 fs::path PageName(const fs::path& history, unsigned n) {
-    std::u8string name = history.stem().u8string() + u8"-回测";
+    std::u8string name = history.stem().u8string();
+    name += u8"-回测";
     if (n > 1) {
         const std::string number = std::to_string(n);
-        name += u8"-" + std::u8string(number.begin(), number.end());
+        name += u8'-';
+        name.append(number.begin(), number.end());
     }
-    return history.parent_path() / fs::path(name + u8".html");
+    name += u8".html";
+    return history.parent_path() / fs::path(name);
 }
 
 std::string ReadErrorText(const history::ReadError& error) {

@@ -11,6 +11,7 @@
 #include "resource.h"
 #include "text.h"
 #include "tolvex/ui/layout.h"
+#include "window_font.h"
 
 namespace tolvex::win32 {
 namespace {
@@ -105,22 +106,6 @@ std::array<const ControlPlace*, 13> CreationOrder() {
     return order;
 }
 
-// The window's font, 8 points at `dpi` pixels per inch.
-HFONT CreateWindowFont(int dpi) {
-    return CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
-}
-
-// The text height of `font` as measured on `dc`.
-int TextHeight(HDC dc, HFONT font) {
-    const HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    return metrics.tmHeight;
-}
-
 bool ModifierHeld() {
     return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
 }
@@ -186,24 +171,12 @@ bool MainWindow::Create(int showCommand) {
 }
 
 void MainWindow::CreateFontForDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     if (font_ != nullptr) {
         DeleteObject(font_);
     }
-    font_ = CreateWindowFont(dpi);
-    // At 96 pixels per inch the layout table holds as it is. At another setting it is scaled
-    // by the font's text height there against its height at 96 (13 for the real face, so the
-    // new height over 13); a face the system substitutes keeps the table exact at 96.
-    scale_ = 1.0;
-    if (dpi != 96) {
-        HFONT at96 = CreateWindowFont(96);
-        const int height = TextHeight(screen, font_);
-        const int height96 = TextHeight(screen, at96);
-        DeleteObject(at96);
-        scale_ = height > 0 && height96 > 0 ? static_cast<double>(height) / height96 : dpi / 96.0;
-    }
-    ReleaseDC(nullptr, screen);
+    const ScreenFont screen = CreateScreenFont();
+    font_ = screen.font;
+    scale_ = screen.scale;
 }
 
 void MainWindow::Layout() {

@@ -21,3 +21,7 @@
 
 // The message box's controls.
 #define IDC_MSGTEXT 1101
+
+// The choice dialog's controls (its buttons are IDOK and IDCANCEL).
+#define IDC_CHOICETEXT 1201
+#define IDC_CHOICELIST 1202
