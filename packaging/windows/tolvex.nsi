@@ -17,6 +17,8 @@ ManifestDPIAware true
 !define APP "Tolvex"
 !define PUBLISHER "The Tolvex developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolvex"
+; The Start menu entry that backtests a history: the Open dialog, then the page in the browser.
+!define BACKTEST_LINK "回测报告 (${APP}).lnk"
 
 Name "${APP}"
 OutFile "${OUTFILE}"
@@ -64,8 +66,8 @@ LangString SectionMain ${LANG_ENGLISH} "Tolvex (required)"
 LangString SectionMain ${LANG_SIMPCHINESE} "Tolvex（必需）"
 LangString SectionDesktop ${LANG_ENGLISH} "Desktop shortcut"
 LangString SectionDesktop ${LANG_SIMPCHINESE} "桌面快捷方式"
-LangString DescMain ${LANG_ENGLISH} "The window, the command line, the guide and the licence, with a Start menu shortcut."
-LangString DescMain ${LANG_SIMPCHINESE} "窗口程序、命令行程序、使用说明和许可证，以及“开始”菜单快捷方式。"
+LangString DescMain ${LANG_ENGLISH} "The window, the command line, the guide and the licence, with Start menu shortcuts to Tolvex and to the backtest report."
+LangString DescMain ${LANG_SIMPCHINESE} "窗口程序、命令行程序、使用说明和许可证，以及“开始”菜单中的 Tolvex 和“回测报告”快捷方式。"
 LangString DescDesktop ${LANG_ENGLISH} "A shortcut to Tolvex on the desktop."
 LangString DescDesktop ${LANG_SIMPCHINESE} "在桌面上放一个 Tolvex 快捷方式。"
 
@@ -85,6 +87,8 @@ Section "!$(SectionMain)" SecMain
     !insertmacro FILES "!insertmacro INSTALL_ONE"
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateShortCut "$SMPROGRAMS\${APP}.lnk" "$INSTDIR\tolvex.exe"
+    CreateShortCut "$SMPROGRAMS\${BACKTEST_LINK}" "$INSTDIR\tolvex.exe" "--backtest" \
+        "$INSTDIR\tolvex.exe" 0
 
     ; The entry in the installed-programs list of Settings and the Control Panel.
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${APP}"
@@ -125,6 +129,7 @@ Section "Uninstall"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     Delete "$SMPROGRAMS\${APP}.lnk"
+    Delete "$SMPROGRAMS\${BACKTEST_LINK}"
     Delete "$DESKTOP\${APP}.lnk"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

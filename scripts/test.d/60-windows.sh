@@ -4,7 +4,9 @@
 # default options; the zip and the setup program built twice to the same bytes; signing with a
 # throwaway certificate;
 # a silent install over an older version, the installed program driven from the keyboard, a
-# silent uninstall that leaves nothing; the portable zip unpacked and driven the same way.
+# silent uninstall that leaves nothing; the portable zip unpacked and driven the same way; the
+# backtest from both: a history file as argument, the column dialog from the keyboard, the Open
+# dialog from the Start menu entry 回测报告 (Tolvex) and from tolvex.exe --backtest.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 scripts/setup.sh base win winrelease
@@ -15,6 +17,7 @@ probe=$PWD/build/mingw/ui/win32/tests/win32_window_probe.exe
 source scripts/lib/virtual-display.sh
 source scripts/lib/checks.sh
 source scripts/lib/installer.sh
+source scripts/lib/windows-backtest.sh
 new_work_dir
 
 # Default options, no -D at all: the Win32 program, the command line and the tests build, and
@@ -65,6 +68,7 @@ users=$WINEPREFIX/drive_c/users/$(id -un)
 instdir=$users/AppData/Local/Programs/Tolvex
 startmenu="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tolvex.lnk"
 desktop=$users/Desktop/Tolvex.lnk
+backtest_link="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/回测报告 (Tolvex).lnk"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolvex'
 
 # Every Wine program has a time limit: an installer that waits on a box it should not show
@@ -73,6 +77,7 @@ wine_program=$(type -P wine)
 wine() { timeout 120 "$wine_program" "$@"; }
 wine wineboot -i >/dev/null 2>&1
 wineserver -w
+backtest_setup
 
 clipboard_holds() { [[ $(clipboard | tr -d '\r') == "$1" ]]; }
 probe() { wine "$probe" "$@" 2>/dev/null || true; }
@@ -159,6 +164,11 @@ for file in $zipped uninstall.exe; do
     check "installed $file" "yes" "$([[ -f $instdir/$file ]] && echo yes || echo no)"
 done
 check "the Start menu shortcut" "yes" "$([[ -f $startmenu ]] && echo yes || echo no)"
+check "the Start menu entry 回测报告 (Tolvex)" "yes" "$([[ -f $backtest_link ]] && echo yes || echo no)"
+check "the entry starts tolvex.exe --backtest" "yes" "$(python3 -c '
+import sys
+link = open(sys.argv[1], "rb").read()
+print("yes" if "--backtest".encode("utf-16-le") in link and "tolvex.exe".encode("utf-16-le") in link.lower() else "no")' "$backtest_link" 2>/dev/null || echo no)"
 check "the desktop shortcut (/DESKTOP)" "yes" "$([[ -f $desktop ]] && echo yes || echo no)"
 check "the new version replaced the older" "$version" "$(reg_value DisplayVersion)"
 check "installed-programs entry: name" "Tolvex" "$(reg_value DisplayName)"
@@ -170,13 +180,15 @@ check "installed-programs entry: icon and size" "yes" \
 check "the installed tolvex-cli reduces" "722" "$(wine "$instdir/tolvex-cli.exe" reduce 456 123 --count | tr -d '\r\n')"
 
 drive installed "$instdir/tolvex.exe"
+drive_backtest installed "$instdir/tolvex.exe" "$backtest_link"
 
 wine "$instdir/uninstall.exe" /S
-gone() { [[ ! -e $instdir && ! -e $startmenu && ! -e $desktop ]] && ! wine reg query "$key" >/dev/null 2>&1; }
+gone() { [[ ! -e $instdir && ! -e $startmenu && ! -e $backtest_link && ! -e $desktop ]] && ! wine reg query "$key" >/dev/null 2>&1; }
 check "the uninstaller removes every file, shortcut and registry entry" "yes" \
     "$(wait_for 30 gone && echo yes || echo no)"
 
 drive portable "$(echo "$work"/portable/*/tolvex.exe)"
+drive_backtest portable "$(echo "$work"/portable/*/tolvex.exe)"
 
 wineserver -k 2>/dev/null || true
 end_checks 60-windows.sh
