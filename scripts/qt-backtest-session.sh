@@ -100,6 +100,8 @@ if [[ -n $shot ]]; then
     wait_for 5 bash -c 'import -window root "$1.a.png" && import -window root "$1" &&
         cmp -s <(convert "$1.a.png" rgb:-) <(convert "$1" rgb:-)' _ "$shot" || true
     rm -f "$shot.a.png"
+    # The dialog alone: the screen around it is black.
+    convert "$shot" -trim +repage "$shot"
 fi
 xdotool key Down Return
 finish

@@ -25,11 +25,11 @@ ChoiceDialog::ChoiceDialog(const QString& question, const QStringList& answers, 
     ui_->lstchoices->setFocus();
     ui_->buttons->button(QDialogButtonBox::Ok)->setText(OwnText(ui::texts::kOkButton));
     ui_->buttons->button(QDialogButtonBox::Cancel)->setText(OwnText(ui::backtest_texts::kCancelButton));
-    // Every answer in view without scrolling, up to a screenful.
-    const int rows = static_cast<int>(std::min<qsizetype>(answers.size(), 12));
-    ui_->lstchoices->setMinimumHeight(ui_->lstchoices->sizeHintForRow(0) * rows +
-                                      2 * ui_->lstchoices->frameWidth() + 4);
-    ui_->lstchoices->setMinimumWidth(ui_->lstchoices->sizeHintForColumn(0) + 40);
+    // Every answer in view without scrolling (up to twelve), and no empty rows below them.
+    QListWidget* list = ui_->lstchoices;
+    const int rows = static_cast<int>(std::clamp<qsizetype>(answers.size(), 2, 12));
+    list->setFixedHeight(list->sizeHintForRow(0) * rows + 2 * list->frameWidth() + 2);
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() + 24);
 
     connect(ui_->buttons, &QDialogButtonBox::accepted, this, &ChoiceDialog::takeCurrentAnswer);
     connect(ui_->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
