@@ -122,8 +122,9 @@ NewFileStatus LocalFiles::WriteNewFile(const fs::path& path, std::string_view by
     Close(claim);
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path temporary = path;
-        temporary += "." + std::to_string(random() % 1000000) + ".tmp";
+        // A short name of its own, so that a page name up to the file system's limit works.
+        const fs::path temporary =
+            path.parent_path() / ("~tolvex-" + std::to_string(random() % 1000000) + ".tmp");
         Handle file{};
         const Create created = CreateNew(temporary, file);
         if (created == Create::Exists) {
