@@ -1,4 +1,5 @@
-// backtest_flow.cpp - the desktop backtest: choose, read (asking where the reader cannot decide), write, open.
+// backtest_flow.cpp - the desktop backtest: choose, read (asking where the reader cannot decide),
+// write, open.
 #include "tolvex/ui/backtest_flow.h"
 
 #include <algorithm>
@@ -38,16 +39,17 @@ constexpr std::array kErrorTexts{
     ErrorText{ReadErrorKind::Unreadable, "第{line}行读不出来。", "文件读不出来。"},
     ErrorText{ReadErrorKind::LineTooLong, "第{line}行太长，这不像开奖历史。",
               "有一行太长，这不像开奖历史。"},
-    ErrorText{ReadErrorKind::NotInEncoding,
-              "第{line}行不是能识别的文字（UTF-8、UTF-16 或 GBK）。",
+    ErrorText{ReadErrorKind::NotInEncoding, "第{line}行不是能识别的文字（UTF-8、UTF-16 或 GBK）。",
               "文件不是能识别的文字（UTF-8、UTF-16 或 GBK）。"},
     ErrorText{ReadErrorKind::NoConverter, "第{line}行是 GBK 编码，本机无法转换。",
               "文件是 GBK 编码，本机无法转换。"},
-    ErrorText{ReadErrorKind::NoDrawColumn, "第{line}行没有三位数的开奖号码，找不到每行都有开奖号码的一列。",
+    ErrorText{ReadErrorKind::NoDrawColumn,
+              "第{line}行没有三位数的开奖号码，找不到每行都有开奖号码的一列。",
               "找不到每行都有三位数开奖号码的一列。"},
     ErrorText{ReadErrorKind::AmbiguousColumn, "第{line}行起有几列都可能是开奖号码。",
               "有几列都可能是开奖号码。"},
-    ErrorText{ReadErrorKind::NotThreeDigits, "第{line}行的开奖号码不是三位数，这不是三位数游戏的开奖历史。",
+    ErrorText{ReadErrorKind::NotThreeDigits,
+              "第{line}行的开奖号码不是三位数，这不是三位数游戏的开奖历史。",
               "开奖号码不是三位数，这不是三位数游戏的开奖历史。"},
     ErrorText{ReadErrorKind::BadColumnOption, "第{line}行在所选的列中没有开奖号码。",
               "所选的列中没有开奖号码。"},
@@ -68,7 +70,8 @@ std::string ColumnOption(const history::DrawColumn& column) {
 }
 
 // "第3列 开奖号码，如 357" (the name and the example when known).
-std::string ColumnText(const history::DrawColumn& column, const std::optional<std::string>& example) {
+std::string ColumnText(const history::DrawColumn& column,
+                       const std::optional<std::string>& example) {
     std::string text = "第";
     text += ColumnOption(column);
     text += "列";

@@ -1,4 +1,5 @@
-// local_files.cpp - the backtest's files on the local disk: the history read, the page written as a new file.
+// local_files.cpp - the backtest's files on the local disk: the history read, the page written as a
+// new file.
 #include <algorithm>
 #include <fstream>
 #include <random>
@@ -50,7 +51,9 @@ bool WriteAll(Handle handle, std::string_view bytes) {
     return true;
 }
 
-bool Close(Handle handle) { return ::CloseHandle(handle) != 0; }
+bool Close(Handle handle) {
+    return ::CloseHandle(handle) != 0;
+}
 
 bool Replace(const fs::path& from, const fs::path& to) {
     return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
@@ -80,7 +83,9 @@ bool WriteAll(Handle handle, std::string_view bytes) {
     return ::fsync(handle) == 0;
 }
 
-bool Close(Handle handle) { return ::close(handle) == 0; }
+bool Close(Handle handle) {
+    return ::close(handle) == 0;
+}
 
 bool Replace(const fs::path& from, const fs::path& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;

@@ -2,9 +2,9 @@
 #include "choicedialog.h"
 
 #include <QDialogButtonBox>
-#include <algorithm>
 #include <QListWidget>
 #include <QPushButton>
+#include <algorithm>
 
 #include "qtdesktop.h"
 #include "tolvex/ui/backtest_flow.h"
@@ -24,7 +24,8 @@ ChoiceDialog::ChoiceDialog(const QString& question, const QStringList& answers, 
     ui_->lstchoices->setCurrentRow(0);
     ui_->lstchoices->setFocus();
     ui_->buttons->button(QDialogButtonBox::Ok)->setText(OwnText(ui::texts::kOkButton));
-    ui_->buttons->button(QDialogButtonBox::Cancel)->setText(OwnText(ui::backtest_texts::kCancelButton));
+    ui_->buttons->button(QDialogButtonBox::Cancel)
+        ->setText(OwnText(ui::backtest_texts::kCancelButton));
     // Every answer in view without scrolling (up to twelve), and no empty rows below them.
     QListWidget* list = ui_->lstchoices;
     const int rows = static_cast<int>(std::clamp<qsizetype>(answers.size(), 2, 12));
@@ -33,8 +34,7 @@ ChoiceDialog::ChoiceDialog(const QString& question, const QStringList& answers, 
 
     connect(ui_->buttons, &QDialogButtonBox::accepted, this, &ChoiceDialog::takeCurrentAnswer);
     connect(ui_->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(ui_->lstchoices, &QListWidget::itemActivated, this,
-            &ChoiceDialog::takeCurrentAnswer);
+    connect(ui_->lstchoices, &QListWidget::itemActivated, this, &ChoiceDialog::takeCurrentAnswer);
 }
 
 ChoiceDialog::~ChoiceDialog() = default;

@@ -34,7 +34,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 QString UsageText() {
     return QStringLiteral(
         "Usage: tolvex                    the window\n"
-        "       tolvex [--backtest] FILE  backtest the draw history FILE: the page opens in the browser\n"
+        "       tolvex [--backtest] FILE  backtest the draw history FILE: the page opens in the "
+        "browser\n"
         "       tolvex --backtest         the same, choosing the file in the Open dialog\n");
 }
 
@@ -89,9 +90,9 @@ std::optional<std::size_t> QtBacktestDesktop::ChooseColumn(
 }
 
 std::optional<history::Order> QtBacktestDesktop::ChooseOrder() {
-    const auto chosen = ChoiceDialog::Ask(
-        OwnText(texts::kOrderQuestion),
-        {OwnText(texts::kOldestFirst), OwnText(texts::kNewestFirst)});
+    const auto chosen =
+        ChoiceDialog::Ask(OwnText(texts::kOrderQuestion),
+                          {OwnText(texts::kOldestFirst), OwnText(texts::kNewestFirst)});
     if (!chosen) {
         return std::nullopt;
     }

@@ -52,8 +52,8 @@ std::optional<std::filesystem::path> Win32BacktestDesktop::ChooseHistoryFile() {
     dialog.lpstrFile = name.data();
     dialog.nMaxFile = static_cast<DWORD>(name.size());
     dialog.lpstrTitle = title.c_str();
-    dialog.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_FILEMUSTEXIST |
-                   OFN_PATHMUSTEXIST;
+    dialog.Flags =
+        OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
     if (!GetOpenFileNameW(&dialog)) {
         return std::nullopt;
     }
@@ -75,10 +75,9 @@ std::optional<std::size_t> Win32BacktestDesktop::ChooseColumn(
 }
 
 std::optional<history::Order> Win32BacktestDesktop::ChooseOrder() {
-    const auto chosen =
-        ChoiceDialog::Ask(Wide(texts::kOrderQuestion),
-                          {Wide(texts::kOldestFirst), Wide(texts::kNewestFirst)}, font_.font,
-                          font_.scale);
+    const auto chosen = ChoiceDialog::Ask(Wide(texts::kOrderQuestion),
+                                          {Wide(texts::kOldestFirst), Wide(texts::kNewestFirst)},
+                                          font_.font, font_.scale);
     if (!chosen) {
         return std::nullopt;
     }
@@ -124,9 +123,8 @@ std::optional<int> RunBacktestFor(const std::vector<std::wstring>& arguments) {
         status = 2;
     } else {
         ui::LocalFiles files;
-        ui::BacktestFlow flow(desktop, files,
-                              {static_cast<std::int64_t>(std::time(nullptr)),
-                               TOLVEX_VERSION_STRING});
+        ui::BacktestFlow flow(
+            desktop, files, {static_cast<std::int64_t>(std::time(nullptr)), TOLVEX_VERSION_STRING});
         std::optional<std::filesystem::path> file;
         if (launch.file) {
             file = std::filesystem::path(arguments[*launch.file]);

@@ -56,7 +56,8 @@ std::optional<int> ChoiceDialog::Ask(const std::wstring& question,
     const int buttonWidth = Scaled(75, scale);
     const int buttonHeight = Scaled(25, scale);
     const int itemHeight = lineHeight + Scaled(4, scale);
-    const int rows = static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(answers.size(), 2), 12));
+    const int rows =
+        static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(answers.size(), 2), 12));
     const int listHeight = itemHeight * rows + Scaled(4, scale);
     const int innerWidth = std::max(widest, 2 * buttonWidth + gap + Scaled(120, scale));
     const int clientWidth = innerWidth + 2 * margin;
@@ -74,35 +75,30 @@ std::optional<int> ChoiceDialog::Ask(const std::wstring& question,
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
 
     static const std::wstring title = ToWide(ui::texts::kAppTitle, CP_UTF8);
-    HWND window = RegisterClassOnce()
-                      ? CreateWindowExW(exStyle, kClassName, title.c_str(), style, x, y, width,
-                                        height, nullptr, nullptr, GetModuleHandleW(nullptr),
-                                        &dialog)
-                      : nullptr;
+    HWND window = RegisterClassOnce() ? CreateWindowExW(exStyle, kClassName, title.c_str(), style,
+                                                        x, y, width, height, nullptr, nullptr,
+                                                        GetModuleHandleW(nullptr), &dialog)
+                                      : nullptr;
     if (window == nullptr) {
         return std::nullopt;
     }
-    auto child = [&](const wchar_t* cls, const std::wstring& text, DWORD childStyle, int cx,
-                     int cy, int cw, int ch, int id) {
-        HWND control = CreateWindowExW(cls == std::wstring(L"LISTBOX") ? WS_EX_CLIENTEDGE : 0,
-                                       cls, text.c_str(), WS_CHILD | WS_VISIBLE | childStyle, cx,
-                                       cy, cw, ch, window, reinterpret_cast<HMENU>(
-                                           static_cast<INT_PTR>(id)),
-                                       nullptr, nullptr);
+    auto child = [&](const wchar_t* cls, const std::wstring& text, DWORD childStyle, int cx, int cy,
+                     int cw, int ch, int id) {
+        HWND control = CreateWindowExW(
+            cls == std::wstring(L"LISTBOX") ? WS_EX_CLIENTEDGE : 0, cls, text.c_str(),
+            WS_CHILD | WS_VISIBLE | childStyle, cx, cy, cw, ch, window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         return control;
     };
     // The label just before the list, so that the list is named by it.
-    child(L"STATIC", question, SS_NOPREFIX, margin, margin, innerWidth, lineHeight,
-          IDC_CHOICETEXT);
-    HWND list = child(L"LISTBOX", L"",
-                      WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, margin,
-                      listTop, innerWidth, listHeight, IDC_CHOICELIST);
+    child(L"STATIC", question, SS_NOPREFIX, margin, margin, innerWidth, lineHeight, IDC_CHOICETEXT);
+    HWND list = child(L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                      margin, listTop, innerWidth, listHeight, IDC_CHOICELIST);
     static const std::wstring ok = ToWide(ui::texts::kOkButton, CP_UTF8);
     static const std::wstring cancel = ToWide(ui::backtest_texts::kCancelButton, CP_UTF8);
     child(L"BUTTON", ok, WS_TABSTOP | BS_DEFPUSHBUTTON,
-          clientWidth - margin - 2 * buttonWidth - gap, buttonTop, buttonWidth, buttonHeight,
-          IDOK);
+          clientWidth - margin - 2 * buttonWidth - gap, buttonTop, buttonWidth, buttonHeight, IDOK);
     child(L"BUTTON", cancel, WS_TABSTOP | BS_PUSHBUTTON, clientWidth - margin - buttonWidth,
           buttonTop, buttonWidth, buttonHeight, IDCANCEL);
     for (const std::wstring& answer : answers) {

@@ -1,6 +1,7 @@
-// main.cpp - entry point of the Win32 program tolvex.exe: the window, or with a history file the backtest.
-#include <windows.h>
+// main.cpp - entry point of the Win32 program tolvex.exe: the window, or with a history file the
+// backtest.
 #include <shellapi.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <string>

@@ -22,8 +22,8 @@ namespace {
 std::function<void(QWidget*)> Press(QList<int> keys) {
     return [keys](QWidget* dialog) {
         for (const int key : keys) {
-            QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget()
-                                                                     : dialog;
+            QWidget* target =
+                QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : dialog;
             QTest::keyClick(target, static_cast<Qt::Key>(key));
         }
     };

@@ -1,4 +1,5 @@
-// backtest_test.cpp - the Win32 backtest: the choice dialog from the keyboard, a history file as argument.
+// backtest_test.cpp - the Win32 backtest: the choice dialog from the keyboard, a history file as
+// argument.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -86,9 +87,9 @@ TEST_P(ChoiceKeys, ChooseFromTheKeyboard) {
     const auto font = tolvex::win32::CreateScreenFont();
     Seen seen;
     std::thread answer = Answer(c.keys, seen);
-    const auto chosen = ChoiceDialog::Ask(L"哪一列？", {L"第2列 A，如 123", L"第3列 B，如 456",
-                                                       L"第4列 C，如 789"},
-                                          font.font, font.scale);
+    const auto chosen =
+        ChoiceDialog::Ask(L"哪一列？", {L"第2列 A，如 123", L"第3列 B，如 456", L"第4列 C，如 789"},
+                          font.font, font.scale);
     answer.join();
     DeleteObject(font.font);
     EXPECT_EQ(chosen.value_or(-1), c.chosen);
@@ -101,14 +102,13 @@ TEST_P(ChoiceKeys, ChooseFromTheKeyboard) {
     EXPECT_EQ(FindWindowW(ChoiceDialog::kClassName, nullptr), nullptr) << "dialog left open";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, ChoiceKeys,
-    ::testing::Values(KeyCase{"EnterTakesTheFirst", {VK_RETURN}, 0},
-                      KeyCase{"DownEnter", {VK_DOWN, VK_RETURN}, 1},
-                      KeyCase{"EndEnter", {VK_END, VK_RETURN}, 2},
-                      KeyCase{"DownUpEnter", {VK_DOWN, VK_UP, VK_RETURN}, 0},
-                      KeyCase{"EscapeCancels", {VK_DOWN, VK_ESCAPE}, -1}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Keys, ChoiceKeys,
+                         ::testing::Values(KeyCase{"EnterTakesTheFirst", {VK_RETURN}, 0},
+                                           KeyCase{"DownEnter", {VK_DOWN, VK_RETURN}, 1},
+                                           KeyCase{"EndEnter", {VK_END, VK_RETURN}, 2},
+                                           KeyCase{"DownUpEnter", {VK_DOWN, VK_UP, VK_RETURN}, 0},
+                                           KeyCase{"EscapeCancels", {VK_DOWN, VK_ESCAPE}, -1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A history file as the argument: the page beside it, under a new name each time; the box
 // that says where (no browser in the test's Wine prefix) is answered. No argument: the window.
