@@ -1,5 +1,4 @@
-// backtest_flow.cpp - the desktop backtest: choose, read (asking where the reader cannot decide),
-// write, open.
+// backtest_flow.cpp - the desktop backtest: choose, read, ask, write, open.
 #include "tolvex/ui/backtest_flow.h"
 
 #include <algorithm>

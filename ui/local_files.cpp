@@ -1,5 +1,4 @@
-// local_files.cpp - the backtest's files on the local disk: the history read, the page written as a
-// new file.
+// local_files.cpp - the backtest's files on disk: the history read, the page written new.
 #include <algorithm>
 #include <fstream>
 #include <random>

@@ -1,5 +1,4 @@
-// backtest_flow_test.cpp - the desktop backtest against fake dialogs and files, and the page's
-// files on disk.
+// backtest_flow_test.cpp - the desktop backtest against fake dialogs and files, and real files.
 #include <gtest/gtest.h>
 
 #include <algorithm>

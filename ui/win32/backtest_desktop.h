@@ -1,5 +1,4 @@
-// backtest_desktop.h - the backtest from the desktop on Win32: Open dialog, choice dialog, boxes,
-// browser.
+// backtest_desktop.h - the backtest on Win32: Open dialog, choice dialog, boxes, browser.
 #pragma once
 
 #include <windows.h>

@@ -1,7 +1,7 @@
-// main.cpp - entry point of the Win32 program tolvex.exe: the window, or with a history file the
-// backtest.
-#include <shellapi.h>
+// main.cpp - entry point of tolvex.exe: the window, or with a history file the backtest.
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 
 #include <algorithm>
 #include <string>

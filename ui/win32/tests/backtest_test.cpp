@@ -1,5 +1,4 @@
-// backtest_test.cpp - the Win32 backtest: the choice dialog from the keyboard, a history file as
-// argument.
+// backtest_test.cpp - the Win32 backtest: the choice dialog from the keyboard, a file as argument.
 #include <gtest/gtest.h>
 #include <windows.h>
 

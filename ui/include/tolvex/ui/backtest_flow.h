@@ -1,5 +1,4 @@
-// tolvex/ui/backtest_flow.h - the backtest from the desktop: a history file in, the page in the
-// browser.
+// tolvex/ui/backtest_flow.h - the backtest from the desktop: a history in, the page in the browser.
 #pragma once
 
 #include <cstdint>
