@@ -34,12 +34,14 @@
 #include "tolvex/ui/layout.h"
 #include "tolvex/ui/texts.h"
 #include "ui_mainwindow.h"
+#include "waitlimit.h"
 #include "windowfont.h"
 
 using tolvex::qt::LocaleText;
 using tolvex::qt::MainWindow;
 using tolvex::qt::test::ModalWatcher;
 using tolvex::qt::test::SeenBox;
+using tolvex::qt::test::kWaitLimitMs;
 
 namespace {
 
@@ -130,6 +132,7 @@ class TestMainWindow : public QObject {
     void messageBoxKeys_data();
     void messageBoxKeys();
     void minimisedBoxComesBack();
+    void boxCentredAgainForItsNewSize();
     void invalidEntries_data();
     void invalidEntries();
     void typicalPass();
@@ -181,7 +184,7 @@ void TestMainWindow::init() {
     modals_ = std::make_unique<ModalWatcher>();
     window_ = std::make_unique<MainWindow>(text_);
     window_->show();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QVERIFY(QTest::qWaitForWindowActive(window_.get(), kWaitLimitMs));
 }
 
 void TestMainWindow::cleanup() {
@@ -637,12 +640,36 @@ void TestMainWindow::minimisedBoxComesBack() {
     modals_->Answer([&](QWidget* box) {
         window_->showMinimized();
         box->showMinimized();
-        back = QTest::qWaitFor([&] { return !box->isMinimized() && !window_->isMinimized(); });
+        back = QTest::qWaitFor([&] { return !box->isMinimized() && !window_->isMinimized(); },
+                               kWaitLimitMs);
         box->close();
     });
     Box("edtcode1")->setText("12");
     QTest::keyClick(Box("edtcode1"), Qt::Key_Return);
     QVERIFY(back);
+}
+
+void TestMainWindow::boxCentredAgainForItsNewSize() {
+    // A box whose size changes once it is shown is centred for the size it ends with, not
+    // left where the first size put it.
+    SeenBox first, last;
+    QSize firstSize, lastSize;
+    modals_->Answer([&](QWidget* widget) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        first = tolvex::qt::test::Describe(box);
+        firstSize = box->size();
+        box->setText(box->text().repeated(6) + QStringLiteral("\n\n\n") + box->text());
+        QTest::qWaitFor([&] { return box->size() != firstSize; }, kWaitLimitMs);
+        lastSize = box->size();
+        QTest::qWaitFor([&] { return tolvex::qt::test::Describe(box).centred; }, kWaitLimitMs);
+        last = tolvex::qt::test::Describe(box);
+        box->close();
+    });
+    Box("edtcode1")->setText("12");
+    QTest::keyClick(Box("edtcode1"), Qt::Key_Return);
+    QVERIFY(first.centred);
+    QVERIFY(lastSize.width() > firstSize.width() && lastSize.height() > firstSize.height());
+    QVERIFY(last.centred);
 }
 
 void TestMainWindow::invalidEntries_data() {
@@ -877,7 +904,7 @@ void TestMainWindow::saveUnderChosenName() {
     QCOMPARE(text.Name(), codeset);
     window_ = std::make_unique<MainWindow>(text);
     window_->show();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QVERIFY(QTest::qWaitForWindowActive(window_.get(), kWaitLimitMs));
     Filter("456", "123");
     const QByteArray filtered = Result()->toPlainText().toLatin1();
     SeenDialog dialog;
