@@ -84,7 +84,8 @@ class CentredMessageBox : public QMessageBox {
 
   private:
     void CentreWhenChanged() {
-        const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+        const QMargins frame =
+            windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
         if (centred_ && frame == centredFrame_ && size() == centredSize_) {
             return;
         }
@@ -136,8 +137,7 @@ void CentreOnScreen(QWidget* widget) {
                               area.y() + (area.height() - outer.height()) / 2);
     // The client area is placed inside that frame. move() would place the frame by the frame
     // the widget last heard of, which lags behind one the window manager has just drawn.
-    widget->setGeometry(
-        QRect(frameTopLeft + QPoint(frame.left(), frame.top()), widget->size()));
+    widget->setGeometry(QRect(frameTopLeft + QPoint(frame.left(), frame.top()), widget->size()));
 }
 
 void ShowMessageBox(QWidget* owner, const QString& text) {

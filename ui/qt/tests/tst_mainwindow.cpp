@@ -39,9 +39,9 @@
 
 using tolvex::qt::LocaleText;
 using tolvex::qt::MainWindow;
+using tolvex::qt::test::kWaitLimitMs;
 using tolvex::qt::test::ModalWatcher;
 using tolvex::qt::test::SeenBox;
-using tolvex::qt::test::kWaitLimitMs;
 
 namespace {
 
@@ -652,24 +652,24 @@ void TestMainWindow::minimisedBoxComesBack() {
 void TestMainWindow::boxCentredAgainForItsNewSize() {
     // A box whose size changes once it is shown is centred for the size it ends with, not
     // left where the first size put it.
-    SeenBox first, last;
-    QSize firstSize, lastSize;
+    bool firstCentred = false, grew = false, lastCentred = false;
     modals_->Answer([&](QWidget* widget) {
         auto* box = qobject_cast<QMessageBox*>(widget);
-        first = tolvex::qt::test::Describe(box);
-        firstSize = box->size();
+        firstCentred = tolvex::qt::test::Describe(box).centred;
+        const QSize firstSize = box->size();
         box->setText(box->text().repeated(6) + QStringLiteral("\n\n\n") + box->text());
-        QTest::qWaitFor([&] { return box->size() != firstSize; }, kWaitLimitMs);
-        lastSize = box->size();
-        QTest::qWaitFor([&] { return tolvex::qt::test::Describe(box).centred; }, kWaitLimitMs);
-        last = tolvex::qt::test::Describe(box);
+        grew = QTest::qWaitFor(
+            [&] { return box->width() > firstSize.width() && box->height() > firstSize.height(); },
+            kWaitLimitMs);
+        lastCentred =
+            QTest::qWaitFor([&] { return tolvex::qt::test::Describe(box).centred; }, kWaitLimitMs);
         box->close();
     });
     Box("edtcode1")->setText("12");
     QTest::keyClick(Box("edtcode1"), Qt::Key_Return);
-    QVERIFY(first.centred);
-    QVERIFY(lastSize.width() > firstSize.width() && lastSize.height() > firstSize.height());
-    QVERIFY(last.centred);
+    QVERIFY(firstCentred);
+    QVERIFY(grew);
+    QVERIFY(lastCentred);
 }
 
 void TestMainWindow::invalidEntries_data() {
