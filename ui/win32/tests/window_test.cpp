@@ -34,6 +34,10 @@ using tolvex::win32::testing::ReadBytes;
 using tolvex::win32::testing::TempFolder;
 using tolvex::win32::testing::WriteBytes;
 
+// How long any wait of these tests may take, in milliseconds: enough for a two-core machine
+// whose cores are all busy with other work. A wait whose condition holds returns at once.
+constexpr DWORD kWaitLimitMs = 60000;
+
 constexpr wchar_t kShellFolders[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
@@ -173,7 +177,7 @@ class WindowTest : public ::testing::Test {
 
     // Runs the program's message loop until `done` holds; false when it does not within
     // `limitMs` milliseconds.
-    bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000) {
+    bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = kWaitLimitMs) {
         const DWORD start = GetTickCount();
         while (!done()) {
             if (GetTickCount() - start > limitMs) {
@@ -244,11 +248,13 @@ class WindowTest : public ::testing::Test {
         const DWORD ui = GetCurrentThreadId();
         const HWND main = window_->Window();
         std::atomic<bool> stuck{false};
+        std::atomic<bool> unfocused{false};
         std::atomic<bool> done{false};
         std::thread watcher([&] {
             for (auto& action : actions) {
                 HWND modal = nullptr;
-                for (int waited = 0; modal == nullptr && !done && waited < 5000; waited += 20) {
+                for (const DWORD start = GetTickCount();
+                     modal == nullptr && !done && GetTickCount() - start < kWaitLimitMs;) {
                     Sleep(20);
                     struct Find {
                         HWND main, found;
@@ -271,21 +277,25 @@ class WindowTest : public ::testing::Test {
                     return;
                 }
                 // Once the focus is inside it, the box is ready for keys and clicks.
-                for (int waited = 0; waited < 2000; waited += 10) {
+                auto focusInside = [&] {
                     GUITHREADINFO info{};
                     info.cbSize = sizeof(info);
-                    if (GetGUIThreadInfo(ui, &info) &&
-                        (info.hwndFocus == modal || IsChild(modal, info.hwndFocus))) {
-                        break;
-                    }
+                    return GetGUIThreadInfo(ui, &info) &&
+                           (info.hwndFocus == modal || IsChild(modal, info.hwndFocus));
+                };
+                for (const DWORD start = GetTickCount();
+                     !focusInside() && GetTickCount() - start < kWaitLimitMs;) {
                     Sleep(10);
+                }
+                if (!focusInside()) {
+                    unfocused = true;
                 }
                 seen.push_back(Describe(modal));
                 action(modal);
-                int waited = 0;
-                while (IsWindow(modal) && IsWindowVisible(modal) && waited < 5000) {
+                for (const DWORD start = GetTickCount(); IsWindow(modal) &&
+                                                         IsWindowVisible(modal) &&
+                                                         GetTickCount() - start < kWaitLimitMs;) {
                     Sleep(20);
-                    waited += 20;
                 }
                 if (IsWindow(modal) && IsWindowVisible(modal)) {
                     stuck = true;
@@ -299,6 +309,7 @@ class WindowTest : public ::testing::Test {
         done = true;
         watcher.join();
         EXPECT_FALSE(stuck) << "a modal window did not close";
+        EXPECT_FALSE(unfocused) << "a modal window did not take the focus";
         return seen;
     }
 
@@ -601,10 +612,10 @@ TEST(WindowDpi, LayoutFollowsTheScreenDpiAndTheFont) {
         bool finished = false;
         if (started) {
             // One that overruns is ended, and fails: its exit code would read STILL_ACTIVE.
-            finished = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+            finished = WaitForSingleObject(process.hProcess, 3 * kWaitLimitMs) == WAIT_OBJECT_0;
             if (!finished) {
                 TerminateProcess(process.hProcess, 1);
-                WaitForSingleObject(process.hProcess, 5000);
+                WaitForSingleObject(process.hProcess, kWaitLimitMs);
             }
             GetExitCodeProcess(process.hProcess, &exitCode);
             CloseHandle(process.hProcess);
