@@ -32,8 +32,13 @@ start_program() {
     HOME=$1 TMPDIR=$1/tmp XDG_RUNTIME_DIR=$1/run env ${chinese:+LC_ALL=$chinese} "$program" >"$1/log" 2>&1 &
     app=$!
     pids+=("$app")
-    wait_for "$wait_limit" xdotool search --onlyvisible --pid "$app" --name '^Tolvex$' ||
-        { echo "${0##*/}: the window did not open" >&2; cat "$1/log" >&2; exit 1; }
+    if ! wait_for "$wait_limit" xdotool search --onlyvisible --pid "$app" --name '^Tolvex$'; then
+        echo "${0##*/}: the window did not open within $wait_limit s; the program $(program_ended &&
+            echo "has ended" || echo "still runs"); its windows: $(xdotool search --pid "$app" 2>/dev/null |
+            xargs -r -n1 xdotool getwindowname 2>/dev/null | tr '\n' '|')" >&2
+        cat "$1/log" >&2
+        exit 1
+    fi
     window=$(xdotool search --onlyvisible --pid "$app" --name '^Tolvex$' | head -1)
     wait_for "$wait_limit" framed "$window"
     wait_for "$wait_limit" has_focus "$window"
