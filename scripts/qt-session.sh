@@ -74,6 +74,9 @@ filters_in_focused_box() {  # filters_in_focused_box <what> <draw>
 
 home=$work/home
 start_program "$home"
+# The window is sized and centred again once the window manager has told its frame.
+placed_as_wanted() { [[ $(outer "$window") == "$(((1024 - 507) / 2)) $(((768 - 386) / 2)) 507 386" ]]; }
+wait_for "$wait_limit" placed_as_wanted || true
 read -r ox oy ow oh < <(outer "$window")
 check "outer size" "507x386" "${ow}x${oh}"
 check "centred" "$(((1024 - 507) / 2)),$(((768 - 386) / 2))" "$ox,$oy"
