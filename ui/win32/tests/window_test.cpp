@@ -899,6 +899,12 @@ TEST_F(WindowTest, AMouseClickEmptiesAnEntryBoxButTabDoesNot) {
     EXPECT_TRUE(PumpUntil([&] { return TextOf(IDC_EDTCODE1).empty(); }));
 }
 
+// A box's frame centred on the screen, to a pixel or two.
+void ExpectCentred(const ModalSeen& box, const char* what) {
+    EXPECT_NEAR((box.rect.left + box.rect.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2) << what;
+    EXPECT_NEAR((box.rect.top + box.rect.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 2) << what;
+}
+
 TEST_F(WindowTest, TheMessageBoxClosesByClickEnterOrEsc) {
     struct Case {
         const char* how;
@@ -919,10 +925,7 @@ TEST_F(WindowTest, TheMessageBoxClosesByClickEnterOrEsc) {
         EXPECT_EQ(seen[0].texts, std::vector<std::wstring>{L"请输入3位数上期开奖号码"});
         EXPECT_EQ(seen[0].buttons, std::vector<std::wstring>{L"确定"});
         EXPECT_FALSE(seen[0].hasIcon);
-        const int centreX = (seen[0].rect.left + seen[0].rect.right) / 2;
-        const int centreY = (seen[0].rect.top + seen[0].rect.bottom) / 2;
-        EXPECT_NEAR(centreX, GetSystemMetrics(SM_CXSCREEN) / 2, 2) << c.how;
-        EXPECT_NEAR(centreY, GetSystemMetrics(SM_CYSCREEN) / 2, 2) << c.how;
+        ExpectCentred(seen[0], c.how);
         EXPECT_EQ(TextOf(IDC_EDTCODE1), L"") << c.how;
         EXPECT_EQ(TextOf(IDC_EDTCODE2), L"456") << c.how;
         EXPECT_EQ(GetFocus(), Item(IDC_EDTCODE1)) << c.how;
@@ -1039,6 +1042,7 @@ TEST_F(WindowTest, SaveWritesTheResultBoxBytesAndOverwritesWithoutAsking) {
     EXPECT_EQ(FolderKey(folderShown), FolderKey(desktop.Path())) << "starts on the desktop";
     EXPECT_EQ(seen[1].title, L"Tolvex");
     EXPECT_EQ(seen[1].texts, std::vector<std::wstring>{L"成功保存！"});
+    ExpectCentred(seen[1], "the success box after the Save dialog");
     const std::wstring file = desktop.File(L"result.txt");  // the extension was added
     EXPECT_EQ(ReadBytes(file), filtered);
     EXPECT_EQ(filtered.size(), 2888u);
