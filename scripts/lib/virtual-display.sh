@@ -47,7 +47,8 @@ start_virtual_display() {
     mkfifo "$fifo"
     work_dirs+=("$fifo")
     Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-    pids+=($!)
+    local xvfb=$!
+    pids+=("$xvfb")
     read -r -t "$wait_limit" number <"$fifo" || { echo "virtual-display.sh: Xvfb did not start" >&2; return 1; }
     export DISPLAY=:$number
     wait_for "$wait_limit" xdpyinfo || { echo "virtual-display.sh: display $DISPLAY does not answer" >&2; return 1; }
@@ -57,7 +58,8 @@ start_virtual_display() {
     openbox >"$log" 2>&1 &
     pids+=($!)
     wait_for "$wait_limit" window_manager_running ||
-        { echo "virtual-display.sh: openbox did not start on $DISPLAY:" >&2; cat "$log" >&2; return 1; }
+        { echo "virtual-display.sh: openbox did not start on $DISPLAY (Xvfb $(kill -0 "$xvfb" 2>/dev/null &&
+            echo still runs || echo has ended)):" >&2; cat "$log" >&2; return 1; }
 }
 
 # Whether a window manager has taken the screen: it names its window on the root window.
