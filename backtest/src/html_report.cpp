@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "tolvex/history/decode.h"
 #include "html_parts.h"
+#include "tolvex/history/decode.h"
 
 namespace tolvex::backtest {
 
@@ -482,6 +482,5 @@ void HtmlReport::Write(const Summary& s, std::string& out) {
            " &middot; a draw is a hit when the reduction of the two draws before it kept it; "
            "chance keeps it with probability kept/1000.</footer>\n</body>\n</html>\n";
 }
-
 
 }  // namespace tolvex::backtest
