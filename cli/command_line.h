@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "system.h"
 #include "tolvex/history/reader.h"
 
 namespace tolvex::cli {
@@ -52,8 +53,9 @@ struct Parsed {
     }
 };
 
-// Options start with "--" and may stand anywhere; "--" alone ends them. Everything else,
-// "-" and "-12" included, is positional.
+// Options start with "--" and may stand anywhere; "--" alone ends them. Any other word
+// starting with "-" is an unknown option, except "-" itself and "-12" (a wrong draw, said as
+// such); everything else is positional.
 Parsed ParseArgs(std::span<const std::string_view> args, std::span<const OptionInfo> options);
 
 // An input named on the command line, or standard input for none or "-".
@@ -65,7 +67,7 @@ class Input {
             name_ = "standard input";
         } else {
             errno = 0;
-            file_.open(std::string(path), std::ios::binary);
+            file_.open(FilePath(path), std::ios::binary);
             const int e = errno;
             if (!file_.is_open()) {
                 reason_ = e != 0 ? std::strerror(e) : "cannot be opened";

@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "tolvex/backtest/report.h"
 #include "tolvex/history/decode.h"
+#include "tolvex/history/words.h"
 
 namespace tolvex::cli {
 
@@ -16,10 +17,6 @@ using namespace tolvex::backtest;
 using namespace tolvex::history;
 
 namespace {
-
-std::string Plural(std::uint64_t n, std::string_view one, std::string_view many) {
-    return std::to_string(n) + " " + std::string(n == 1 ? one : many);
-}
 
 std::string ColumnList(const std::vector<DrawColumn>& columns) {
     std::string s;

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "tolvex/history/decode.h"
+#include "tolvex/history/words.h"
 #include "html_parts.h"
 
 namespace tolvex::backtest {
@@ -68,7 +69,7 @@ footer{margin-top:28px;font-size:12px;color:#777}
 )";
 
 std::string Times(std::uint64_t n) {
-    return std::to_string(n) + (n == 1 ? " time" : " times");
+    return history::Plural(n, "time", "times");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "tolvex/history/decode.h"
+#include "tolvex/history/words.h"
 #include "tolvex/marks.h"
 
 namespace tolvex::backtest {
@@ -199,9 +200,7 @@ std::string SummaryText(const Summary& s) {
                          : " (each draw from the third on)\n";
     out += "hit rate       " + Percent(s.HitRate());
     if (s.tested > 0) {
-        out += " (";
-        AppendUint(out, s.hits);
-        out += " hits)";
+        out += " (" + Plural(s.hits, "hit", "hits") + ")";
     }
     out += "\nchance rate    " + Percent(s.ChanceRate());
     if (s.tested > 0) {
@@ -214,11 +213,8 @@ std::string SummaryText(const Summary& s) {
         out += "difference     " + Thousandths(s.ExcessThousandths()) +
                " hits, z = " + (z ? Fixed(*z, 2) : "n/a") +
                " (a z between -2 and 2 is ordinary chance variation)\n";
-        out += "longest runs   ";
-        AppendUint(out, s.longest_hit_run);
-        out += " hits, ";
-        AppendUint(out, s.longest_miss_run);
-        out += " misses\n";
+        out += "longest runs   " + Plural(s.longest_hit_run, "hit", "hits") + ", " +
+               Plural(s.longest_miss_run, "miss", "misses") + "\n";
     }
     return out;
 }

@@ -137,4 +137,29 @@ TEST(ReportWriter, SummaryOfNothingTestedSaysSo) {
     }
 }
 
+TEST(SummaryText, CountsAgreeWithTheirNouns) {
+    const struct {
+        std::uint64_t hits, hit_run, miss_run;
+        std::vector<std::string> parts;
+    } cases[] = {
+        {1, 1, 1, {"(1 hit)", "longest runs   1 hit, 1 miss\n"}},
+        {2, 2, 0, {"(2 hits)", "longest runs   2 hits, 0 misses\n"}},
+        {0, 0, 2, {"(0 hits)", "longest runs   0 hits, 2 misses\n"}},
+    };
+    for (const auto& c : cases) {
+        Summary s;
+        s.draws = 4;
+        s.tested = 2;
+        s.hits = c.hits;
+        s.kept_sum = 1440;
+        s.variance_e6 = 2 * 720 * 280;
+        s.longest_hit_run = c.hit_run;
+        s.longest_miss_run = c.miss_run;
+        const std::string text = SummaryText(s);
+        for (const auto& part : c.parts) {
+            EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
+        }
+    }
+}
+
 }  // namespace

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tolvex/history/words.h"
+
 namespace tolvex::history {
 namespace {
 
@@ -490,10 +492,11 @@ std::vector<std::string> HistoryReader::Notes() const {
                         " run down: read newest first");
     }
     if (info_.skipped_invalid > 0) {
-        std::string note = info_.name + ": skipped " + std::to_string(info_.skipped_invalid) +
-                           (info_.skipped_invalid == 1 ? " line" : " lines") +
-                           " that do not fit the layout: line";
-        note += info_.skipped_invalid == 1 ? " " : "s ";
+        const bool one = info_.skipped_invalid == 1;
+        std::string note = info_.name + ": skipped " +
+                           Plural(info_.skipped_invalid, "line", "lines") +
+                           (one ? " that does" : " that do") + " not fit the layout: line";
+        note += one ? " " : "s ";
         for (std::size_t i = 0; i < info_.invalid_lines.size(); ++i) {
             note += (i > 0 ? ", " : "") + std::to_string(info_.invalid_lines[i]);
         }

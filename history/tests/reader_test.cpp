@@ -339,6 +339,26 @@ TEST(HistoryReader, LinesAfterTheOpeningPartFollowItsLayout) {
     EXPECT_EQ(skipped.info.invalid_lines, std::vector<std::uint64_t>{2502});
 }
 
+TEST(HistoryReader, NoteOnSkippedLinesAgreesWithTheirCount) {
+    const struct {
+        std::string input, note;
+    } cases[] = {
+        {"2024001 357\nx\n2024002 123\n",
+         "h.txt: skipped 1 line that does not fit the layout: line 2"},
+        {"2024001 357\nx\ny\n2024002 123\n",
+         "h.txt: skipped 2 lines that do not fit the layout: lines 2, 3"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.input);
+        HistoryReader reader(in, "h.txt", {.skip_invalid = true});
+        ASSERT_TRUE(reader.Open()) << reader.error();
+        HistoryDraw d{};
+        while (reader.Next(d)) {
+        }
+        EXPECT_EQ(reader.Notes(), std::vector<std::string>{c.note});
+    }
+}
+
 TEST(HistoryReader, ShownDrawsAreTheOldestAndNewestInTimeOrder) {
     const Read r = ReadAll("2024005 555\n2024004 444\n2024003 333\n2024002 222\n2024001 111\n");
     ASSERT_EQ(r.error, "");
