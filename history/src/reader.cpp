@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tolvex/history/time_order.h"
 #include "tolvex/history/words.h"
 
 namespace tolvex::history {
@@ -60,15 +61,10 @@ std::string Unescape(std::string_view quoted_value) {
     return out;
 }
 
-// Puts a newest-first list of draws into time order; the draws of one line keep their order.
 void ToTimeOrder(std::vector<ShownDraw>& draws) {
-    std::reverse(draws.begin(), draws.end());
-    for (auto it = draws.begin(); it != draws.end();) {
-        auto end =
-            std::find_if(it, draws.end(), [&](const ShownDraw& d) { return d.line != it->line; });
-        std::reverse(it, end);
-        it = end;
-    }
+    IntoTimeOrder(
+        draws.size(), [&](std::size_t i, std::size_t j) { std::swap(draws[i], draws[j]); },
+        [&](std::size_t i, std::size_t j) { return draws[i].line == draws[j].line; });
 }
 
 }  // namespace
