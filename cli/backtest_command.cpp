@@ -165,18 +165,9 @@ int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::o
     options.push_back({"--summary", false});
     options.push_back({"--output", true});
     options.push_back({"--struck-rows", true});
-    const Parsed p = ParseArgs(args, options);
-    if (!p.error.empty()) {
-        return UsageError(err, p.error);
-    }
-    if (p.positional.size() > 1) {
-        return UsageError(err, "backtest takes at most one file");
-    }
-    auto request = ParseBacktest(p, err);
-    if (!request) {
-        return kError;
-    }
-    auto reading = ParseReading(p, err);
+    const auto p = ParseFileCommand(args, options, "backtest takes at most one file", err);
+    auto request = p ? ParseBacktest(*p, err) : std::nullopt;
+    auto reading = request ? ParseReading(*p, err) : std::nullopt;
     if (!reading) {
         return kError;
     }
@@ -187,7 +178,7 @@ int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::o
         }
         request->page.made_at = *made;
     }
-    Input input(in, p.positional.empty() ? std::string_view{} : p.positional[0]);
+    Input input(in, p->positional.empty() ? std::string_view{} : p->positional[0]);
     if (!input.ok()) {
         return Fail(err, input.OpenError());
     }

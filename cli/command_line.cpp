@@ -79,6 +79,21 @@ Parsed ParseArgs(std::span<const std::string_view> args, std::span<const OptionI
     return p;
 }
 
+std::optional<Parsed> ParseFileCommand(std::span<const std::string_view> args,
+                                       std::span<const OptionInfo> options,
+                                       std::string_view usage, std::ostream& err) {
+    Parsed p = ParseArgs(args, options);
+    if (!p.error.empty()) {
+        UsageError(err, p.error);
+        return std::nullopt;
+    }
+    if (p.positional.size() > 1) {
+        UsageError(err, std::string(usage));
+        return std::nullopt;
+    }
+    return p;
+}
+
 std::optional<ReadOptions> ParseReading(const Parsed& p, std::ostream& err) {
     ReadOptions r;
     if (p.Has("--encoding")) {

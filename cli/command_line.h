@@ -58,6 +58,12 @@ struct Parsed {
 // such); everything else is positional.
 Parsed ParseArgs(std::span<const std::string_view> args, std::span<const OptionInfo> options);
 
+/// The arguments of a command that reads at most one file (`usage` says so otherwise), or no
+/// value after a usage error on `err`.
+std::optional<Parsed> ParseFileCommand(std::span<const std::string_view> args,
+                                       std::span<const OptionInfo> options,
+                                       std::string_view usage, std::ostream& err);
+
 // An input named on the command line, or standard input for none or "-".
 class Input {
   public:

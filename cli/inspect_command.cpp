@@ -115,18 +115,12 @@ std::string DescribeReading(const HistoryInfo& info) {
 
 int Inspect(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
             std::ostream& err) {
-    const Parsed p = ParseArgs(args, kReadingOptions);
-    if (!p.error.empty()) {
-        return UsageError(err, p.error);
-    }
-    if (p.positional.size() > 1) {
-        return UsageError(err, "inspect takes at most one file");
-    }
-    auto reading = ParseReading(p, err);
+    const auto p = ParseFileCommand(args, kReadingOptions, "inspect takes at most one file", err);
+    auto reading = p ? ParseReading(*p, err) : std::nullopt;
     if (!reading) {
         return kError;
     }
-    Input input(in, p.positional.empty() ? std::string_view{} : p.positional[0]);
+    Input input(in, p->positional.empty() ? std::string_view{} : p->positional[0]);
     if (!input.ok()) {
         return Fail(err, input.OpenError());
     }

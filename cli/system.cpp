@@ -65,13 +65,11 @@ std::size_t WholeUtf8(std::string_view text) {
 #ifdef _WIN32
 
 std::wstring WideText(std::string_view utf8) {
-    if (utf8.empty()) {
-        return {};
-    }
+    // never more UTF-16 units than UTF-8 bytes
+    std::wstring wide(utf8.size(), L'\0');
     const int size = static_cast<int>(utf8.size());
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), n);
+    wide.resize(static_cast<std::size_t>(
+        utf8.empty() ? 0 : MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), size)));
     return wide;
 }
 

@@ -247,6 +247,22 @@ void ReportWriter::Begin() {
     }
 }
 
+namespace {
+
+// A row's previous, last and drawn numbers, kept count and mark, and the line's end.
+void AppendVerdict(std::string& out, const TestedDraw& t, std::string_view separator) {
+    for (const int number : {t.previous, t.last, t.draw}) {
+        AppendThree(out, number);
+        out += separator;
+    }
+    AppendUint(out, static_cast<std::uint64_t>(t.kept));
+    out += separator;
+    out += Mark(t.hit);
+    out += '\n';
+}
+
+}  // namespace
+
 void ReportWriter::Add(const Row& row) {
     if (!rows_) {
         return;
@@ -262,16 +278,7 @@ void ReportWriter::Add(const Row& row) {
                 AppendTextLabel(out_, row.label, label_width_ > 5 ? label_width_ : 5);
                 out_ += "  ";
             }
-            AppendThree(out_, t.previous);
-            out_ += "   ";
-            AppendThree(out_, t.last);
-            out_ += "   ";
-            AppendThree(out_, t.draw);
-            out_ += "   ";
-            AppendUint(out_, static_cast<std::uint64_t>(t.kept));
-            out_ += "   ";
-            out_ += Mark(t.hit);
-            out_ += '\n';
+            AppendVerdict(out_, t, "   ");
             break;
         }
         case Format::Csv:
@@ -279,16 +286,7 @@ void ReportWriter::Add(const Row& row) {
             out_ += ',';
             out_ += CsvLabel(row.label);
             out_ += ',';
-            AppendThree(out_, t.previous);
-            out_ += ',';
-            AppendThree(out_, t.last);
-            out_ += ',';
-            AppendThree(out_, t.draw);
-            out_ += ',';
-            AppendUint(out_, static_cast<std::uint64_t>(t.kept));
-            out_ += ',';
-            out_ += Mark(t.hit);
-            out_ += '\n';
+            AppendVerdict(out_, t, ",");
             break;
         case Format::Json:
             out_ += first_ ? "\n" : ",\n";

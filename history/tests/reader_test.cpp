@@ -12,14 +12,7 @@
 
 namespace {
 
-using tolvex::history::ByteSource;
-using tolvex::history::Delimiter;
-using tolvex::history::HistoryDraw;
-using tolvex::history::HistoryReader;
-using tolvex::history::LineSplitter;
-using tolvex::history::Order;
-using tolvex::history::ReadOptions;
-using tolvex::history::StreamSource;
+using namespace tolvex::history;
 
 struct Read {
     bool opened = false;
@@ -343,10 +336,10 @@ TEST(HistoryReader, NoteOnSkippedLinesAgreesWithTheirCount) {
     const struct {
         std::string input, note;
     } cases[] = {
-        {"2024001 357\nx\n2024002 123\n",
-         "h.txt: skipped 1 line that does not fit the layout: line 2"},
-        {"2024001 357\nx\ny\n2024002 123\n",
-         "h.txt: skipped 2 lines that do not fit the layout: lines 2, 3"},
+        {"2024001 357\n2024002 123\n2024003 456\n2024004 12\n2024005 789\n",
+         "h.txt: skipped 1 line that does not fit the layout: line 4"},
+        {"2024001 357\n2024002 123\n2024003 456\n2024004 12\n2024005 7890\n",
+         "h.txt: skipped 2 lines that do not fit the layout: lines 4, 5"},
     };
     for (const auto& c : cases) {
         std::istringstream in(c.input);
