@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "tolvex/history/decode.h"
 #include "tolvex/history/words.h"
@@ -18,8 +21,31 @@ std::string_view Mark(bool hit) {
     return hit ? marks::kHit : marks::kMiss;
 }
 
-std::string JsonNumber(std::optional<double> value, int digits) {
-    return value ? Fixed(*value, digits) : "null";
+// One figure of the CSV and JSON summaries: no value where nothing was tested (an empty CSV
+// field, a JSON null); the misses are the JSON summary's only.
+struct SummaryField {
+    std::string_view name;
+    std::optional<std::string> value;
+    bool csv = true;
+};
+
+std::vector<SummaryField> SummaryFields(const Summary& s) {
+    const auto fixed = [](std::optional<double> value, int digits) {
+        return value ? std::optional<std::string>(Fixed(*value, digits)) : std::nullopt;
+    };
+    return {
+        {"draws", std::to_string(s.draws)},
+        {"tested", std::to_string(s.tested)},
+        {"hits", std::to_string(s.hits)},
+        {"misses", std::to_string(s.misses()), false},
+        {"hit_rate", fixed(s.HitRate(), 6)},
+        {"expected_hits", Thousandths(static_cast<std::int64_t>(s.kept_sum))},
+        {"chance_rate", fixed(s.ChanceRate(), 6)},
+        {"excess_hits", Thousandths(s.ExcessThousandths())},
+        {"z_score", fixed(s.ZScore(), 3)},
+        {"longest_hit_run", std::to_string(s.longest_hit_run)},
+        {"longest_miss_run", std::to_string(s.longest_miss_run)},
+    };
 }
 
 bool IsPlainAscii(std::string_view text) {
@@ -319,45 +345,29 @@ void ReportWriter::End(const Summary& s) {
         case Format::Csv:
             // With rows, the summary goes to standard error so that the CSV stays one table.
             if (!rows_) {
-                out_ +=
-                    "draws,tested,hits,hit_rate,expected_hits,chance_rate,excess_hits,z_score,"
-                    "longest_hit_run,longest_miss_run\n";
-                AppendUint(out_, s.draws);
-                out_ += ',';
-                AppendUint(out_, s.tested);
-                out_ += ',';
-                AppendUint(out_, s.hits);
-                out_ += ',' + (s.tested ? Fixed(*s.HitRate(), 6) : "") + ',' +
-                        Thousandths(static_cast<std::int64_t>(s.kept_sum)) + ',' +
-                        (s.tested ? Fixed(*s.ChanceRate(), 6) : "") + ',' +
-                        Thousandths(s.ExcessThousandths()) + ',' +
-                        (s.ZScore() ? Fixed(*s.ZScore(), 3) : "") + ',';
-                AppendUint(out_, s.longest_hit_run);
-                out_ += ',';
-                AppendUint(out_, s.longest_miss_run);
-                out_ += '\n';
+                std::string names, values;
+                for (const SummaryField& f : SummaryFields(s)) {
+                    if (f.csv) {
+                        const char* separator = names.empty() ? "" : ",";
+                        names += separator + std::string(f.name);
+                        values += separator + f.value.value_or("");
+                    }
+                }
+                out_ += names + '\n' + values + '\n';
             }
             break;
-        case Format::Json:
+        case Format::Json: {
             out_ += rows_ ? (first_ ? "],\n" : "\n],\n") : "{";
-            out_ += "\"summary\":{\"draws\":";
-            AppendUint(out_, s.draws);
-            out_ += ",\"tested\":";
-            AppendUint(out_, s.tested);
-            out_ += ",\"hits\":";
-            AppendUint(out_, s.hits);
-            out_ += ",\"misses\":";
-            AppendUint(out_, s.misses());
-            out_ += ",\"hit_rate\":" + JsonNumber(s.HitRate(), 6) +
-                    ",\"expected_hits\":" + Thousandths(static_cast<std::int64_t>(s.kept_sum)) +
-                    ",\"chance_rate\":" + JsonNumber(s.ChanceRate(), 6) +
-                    ",\"excess_hits\":" + Thousandths(s.ExcessThousandths()) +
-                    ",\"z_score\":" + JsonNumber(s.ZScore(), 3) + ",\"longest_hit_run\":";
-            AppendUint(out_, s.longest_hit_run);
-            out_ += ",\"longest_miss_run\":";
-            AppendUint(out_, s.longest_miss_run);
+            char separator = '{';
+            out_ += "\"summary\":";
+            for (const SummaryField& f : SummaryFields(s)) {
+                out_ += separator;
+                out_ += '"' + std::string(f.name) + "\":" + f.value.value_or("null");
+                separator = ',';
+            }
             out_ += "}}\n";
             break;
+        }
         case Format::Html:
             break;
     }
