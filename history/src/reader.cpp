@@ -7,6 +7,7 @@
 
 #include "tolvex/history/time_order.h"
 #include "tolvex/history/words.h"
+#include "text_scan.h"
 
 namespace tolvex::history {
 namespace {
@@ -35,9 +36,10 @@ LineClass Classify(std::string_view text) {
         const char c = text[i];
         if (c == ' ' || c == '\t' || c == '\v' || c == '\f') {
             ++i;
-        } else if (text.substr(i, 2) == "\xC2\xA0") {
+        } else if (text.substr(i, 2) == detail::kNoBreakSpace) {
             i += 2;
-        } else if (text.substr(i, 3) == "\xE3\x80\x80" || text.substr(i, 3) == "\xEF\xBB\xBF") {
+        } else if (text.substr(i, 3) == detail::kIdeographicSpace ||
+                   text.substr(i, 3) == detail::kByteOrderMark) {
             i += 3;
         } else {
             return c == '#' ? LineClass::Comment : LineClass::Data;
@@ -325,7 +327,7 @@ bool HistoryReader::ReadLine(std::string_view text, std::uint64_t number, std::s
             for (std::size_t i = 0; i < layout.label_columns + extra; ++i) {
                 if (i > 0) {
                     label_ += layout.delimiter == Delimiter::FullwidthComma
-                                  ? std::string_view("\xEF\xBC\x8C")
+                                  ? detail::kFullwidthComma
                                   : text.substr(fields_[i - 1].end, 1);
                 }
                 const std::string_view v = FieldValue(text, fields_[i]);

@@ -9,6 +9,8 @@ namespace tolvex::history::detail {
 inline constexpr std::string_view kNoBreakSpace = "\xC2\xA0";
 inline constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
 inline constexpr std::string_view kFullwidthComma = "\xEF\xBC\x8C";
+inline constexpr std::string_view kFullwidthColon = "\xEF\xBC\x9A";
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 constexpr bool IsDigit(char c) {
     return c >= '0' && c <= '9';
