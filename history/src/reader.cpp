@@ -39,7 +39,7 @@ LineClass Classify(std::string_view text) {
         } else if (text.substr(i, 2) == detail::kNoBreakSpace) {
             i += 2;
         } else if (text.substr(i, 3) == detail::kIdeographicSpace ||
-                   text.substr(i, 3) == detail::kByteOrderMark) {
+                   text.substr(i, 3) == "\xEF\xBB\xBF") {
             i += 3;
         } else {
             return c == '#' ? LineClass::Comment : LineClass::Data;

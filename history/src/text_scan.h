@@ -9,8 +9,6 @@ namespace tolvex::history::detail {
 inline constexpr std::string_view kNoBreakSpace = "\xC2\xA0";
 inline constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
 inline constexpr std::string_view kFullwidthComma = "\xEF\xBC\x8C";
-inline constexpr std::string_view kFullwidthColon = "\xEF\xBC\x9A";
-inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 constexpr bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -32,6 +30,9 @@ inline bool StartsWith(std::string_view s, std::string_view prefix) {
 inline bool EndsWith(std::string_view s, std::string_view suffix) {
     return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
 }
+
+/// The full-width colon that may end a column name (开奖号码：).
+inline constexpr std::string_view kFullwidthColon = "\xEF\xBC\x9A";
 
 /// A column name made comparable: lower case, without blanks, punctuation and full-width
 /// colons ("Winning Numbers:" is "winningnumbers").
