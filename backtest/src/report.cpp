@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tolvex/history/decode.h"
@@ -318,13 +319,15 @@ void ReportWriter::Add(const Row& row) {
             out_ += first_ ? "\n" : ",\n";
             out_ += "{\"line\":";
             AppendUint(out_, row.line);
-            out_ += ",\"label\":" + JsonString(row.label) + ",\"previous\":\"";
-            AppendThree(out_, t.previous);
-            out_ += "\",\"last\":\"";
-            AppendThree(out_, t.last);
-            out_ += "\",\"draw\":\"";
-            AppendThree(out_, t.draw);
-            out_ += "\",\"kept\":";
+            out_ += ",\"label\":" + JsonString(row.label);
+            for (const auto& [name, number] : {std::pair<const char*, int>{"previous", t.previous},
+                                               {"last", t.last},
+                                               {"draw", t.draw}}) {
+                out_ += std::string(",\"") + name + "\":\"";
+                AppendThree(out_, number);
+                out_ += '"';
+            }
+            out_ += ",\"kept\":";
             AppendUint(out_, static_cast<std::uint64_t>(t.kept));
             out_ += t.hit ? ",\"hit\":true}" : ",\"hit\":false}";
             break;
