@@ -17,7 +17,7 @@ std::string detail::NormalName(std::string_view name) {
         if (c == ' ' || c == '_' || c == '-' || c == '.' || c == '#' || c == ':' || c == '\t' ||
             c == '"' || c == '*') {
             ++i;
-        } else if (StartsWith(name.substr(i), "\xEF\xBC\x9A") ||
+        } else if (StartsWith(name.substr(i), kFullwidthColon) ||
                    StartsWith(name.substr(i), kIdeographicSpace)) {
             i += 3;  // full-width colon, ideographic space
         } else {
@@ -30,7 +30,7 @@ std::string detail::NormalName(std::string_view name) {
 
 namespace {
 
-  bool InList(std::string_view name, std::span<const std::string_view> list) {
+bool InList(std::string_view name, std::span<const std::string_view> list) {
     const std::string n = NormalName(name);
     return !n.empty() && std::find(list.begin(), list.end(), n) != list.end();
 }
