@@ -21,6 +21,8 @@ namespace {
 // Presses `keys` (Qt key codes) into the modal dialog, in order, on the widget with the focus.
 std::function<void(QWidget*)> Press(QList<int> keys) {
     return [keys](QWidget* dialog) {
+        // Keys reach the dialog once it is the active window, as a player's do.
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
         for (const int key : keys) {
             QWidget* target =
                 QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : dialog;
