@@ -127,4 +127,19 @@ std::optional<bool> LeftBand(const Summary& s) {
     return r != BandResult::Inside;
 }
 
+double BonferroniZ(std::size_t periods) {
+    // P(|Z| > z) = erfc(z / sqrt 2) falls with z: halve the interval until it is tight.
+    const double target = 0.05 / static_cast<double>(periods > 0 ? periods : 1);
+    double lo = 0, hi = 40;
+    for (int i = 0; i < 100; ++i) {
+        const double mid = (lo + hi) / 2;
+        (std::erfc(mid / std::sqrt(2.0)) > target ? lo : hi) = mid;
+    }
+    return (lo + hi) / 2;
+}
+
+double OutsideTwoSigma() {
+    return std::erfc(2 / std::sqrt(2.0));
+}
+
 }  // namespace tolvex::backtest

@@ -1,6 +1,7 @@
 // tolvex/backtest/band.h - the whole-history chance band: how far chance lets the running excess of hits stray.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -26,5 +27,13 @@ BandResult CheckBand(const Summary& summary);
 
 /// Whether the running excess left the band; no value when the history is too short for one.
 std::optional<bool> LeftBand(const Summary& summary);
+
+/// The |z| a period must pass to stand out when `periods` periods are compared: the normal
+/// quantile of 1 - 0.05 / (2 · periods) (Bonferroni), so that under chance the chance that any
+/// of them passes is 5 % or less. 1.96 for one period.
+double BonferroniZ(std::size_t periods);
+
+/// The share of periods chance alone puts outside ±2 standard deviations: 4.55 %.
+double OutsideTwoSigma();
 
 }  // namespace tolvex::backtest
