@@ -91,7 +91,6 @@ std::string HtmlEscape(std::string_view text) {
             continue;
         }
         const char c = text[i];
-        const auto b = static_cast<unsigned char>(c);
         switch (c) {
             case '&':
                 out += "&amp;";
@@ -109,8 +108,8 @@ std::string HtmlEscape(std::string_view text) {
                 out += "&#39;";
                 break;
             default:
-                if (b < 0x20 || b == 0x7F) {
-                    out += ' ';
+                if (const auto control = ControlReplacement(text.substr(i, n))) {
+                    out += *control;
                 } else {
                     out.append(text.substr(i, n));
                 }

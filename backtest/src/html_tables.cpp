@@ -17,6 +17,7 @@ using namespace detail;
 void HtmlReport::WritePeriods(std::string& out) const {
     struct PeriodRow {
         const char* cls;
+        bool month;
         std::string name;  // HTML
         Summary tally;
     };
@@ -33,12 +34,12 @@ void HtmlReport::WritePeriods(std::string& out) const {
                 total.kept_sum += end->second.kept_sum;
                 total.variance_e6 += end->second.variance_e6;
             }
-            rows.push_back({" class=\"y\"", std::to_string(year), total});
+            rows.push_back({" class=\"y\"", false, std::to_string(year), total});
             for (; it != end; ++it) {
                 if (it->first % 100 != 0) {
                     char name[16];
                     std::snprintf(name, sizeof name, "%04u-%02u", year, it->first % 100);
-                    rows.push_back({" class=\"m\"", name, it->second});
+                    rows.push_back({" class=\"m\"", true, name, it->second});
                 }
             }
         }
@@ -46,7 +47,7 @@ void HtmlReport::WritePeriods(std::string& out) const {
         for (std::size_t b = 0; b < blocks_.size(); ++b) {
             const std::uint64_t first = b * block_size_ + 1;
             const std::uint64_t last = first - 1 + blocks_[b].tally.tested;
-            rows.push_back({"",
+            rows.push_back({"", false,
                             "#" + std::to_string(first) + "&ndash;" + std::to_string(last) +
                                 " <span class=\"note\">" + HtmlEscape(blocks_[b].first) +
                                 " &ndash; " + HtmlEscape(blocks_[b].last) + "</span>",
@@ -89,12 +90,14 @@ void HtmlReport::WritePeriods(std::string& out) const {
         return;
     }
     const std::string m = std::to_string(compared);
+    const bool months =
+        std::any_of(rows.begin(), rows.end(), [](const PeriodRow& r) { return r.month; });
     out += "<p class=\"note\" id=\"periods-chance\">比较了 " + m +
-           " 个期间（年与月各算一个）：单凭随机，约 " + Fixed(compared * OutsideTwoSigma(), 1) +
+           " 个期间" + (months ? "（年与月各算一个）" : "") + "：单凭随机，约 " + Fixed(compared * OutsideTwoSigma(), 1) +
            " 个会落在 ±2 个标准差之外，这里有 " + std::to_string(outside) +
            " 个。只有 |z| &gt; " + Fixed(threshold, 2) + " 的期间才标出 ▲▼。<br>" + m +
            (compared == 1 ? " period compared" : " periods compared") +
-           (by_year ? " (years and months each count)" : "") + ": chance alone puts about " +
+           (months ? " (years and months each count)" : "") + ": chance alone puts about " +
            Fixed(compared * OutsideTwoSigma(), 1) + " of them outside ±2 standard deviations (" +
            Fixed(OutsideTwoSigma() * 100, 2) + "% each); here " + std::to_string(outside) +
            (outside == 1 ? " is" : " are") + ". A period is marked ▲ or ▼ only when |z| &gt; " +

@@ -17,8 +17,8 @@
 
 namespace tolvex::backtest {
 
-/// `text` for HTML text and attribute values: & < > " ' as references, control bytes as blanks,
-/// bytes that are not UTF-8 as U+FFFD.
+/// `text` for HTML text and attribute values: & < > " ' as references, control characters as
+/// ControlReplacement (report.h) says, bytes that are not UTF-8 as U+FFFD.
 std::string HtmlEscape(std::string_view text);
 
 /// The period a label's key places a draw in, as yyyymm with month 0 when only the year is
