@@ -110,6 +110,8 @@ std::string HtmlEscape(std::string_view text) {
             default:
                 if (const auto control = ControlReplacement(text.substr(i, n))) {
                     out += *control;
+                } else if (c == '\t') {
+                    out += ' ';
                 } else {
                     out.append(text.substr(i, n));
                 }

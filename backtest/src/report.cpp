@@ -114,10 +114,7 @@ std::optional<std::string_view> ControlReplacement(std::string_view piece) {
         return std::nullopt;
     }
     const auto b = static_cast<unsigned char>(piece[0]);
-    if (b == '\t') {
-        return " ";
-    }
-    const bool c0 = piece.size() == 1 && (b < 0x20 || b == 0x7F);
+    const bool c0 = piece.size() == 1 && ((b < 0x20 && b != '\t') || b == 0x7F);
     const bool c1 = piece.size() == 2 && b == 0xC2 && static_cast<unsigned char>(piece[1]) < 0xA0;
     if (c0 || c1) {
         return "\xEF\xBF\xBD";
@@ -136,6 +133,8 @@ std::string TextLabel(std::string_view label, std::size_t columns) {
         const auto control = ControlReplacement(piece);
         if (control) {
             piece = *control;
+        } else if (piece == "\t") {
+            piece = " ";
         }
         const std::size_t w = n == 1 || control ? 1 : DisplayWidth(piece);
         if (width + w > room) {
@@ -174,8 +173,10 @@ std::string JsonString(std::string_view text) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
-        } else if (const auto control = ControlReplacement(text.substr(i, n))) {
-            out += *control == " " ? " " : "\\ufffd";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (ControlReplacement(text.substr(i, n))) {
+            out += "\\ufffd";
         } else {
             out.append(text.substr(i, n));
         }
@@ -188,7 +189,7 @@ std::string JsonString(std::string_view text) {
 std::string CsvLabel(std::string_view text) {
     const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
         const auto b = static_cast<unsigned char>(c);
-        return b < 0x20 || b == 0x7F || b == 0xC2;  // 0xC2 leads U+0080 to U+00BF
+        return (b < 0x20 && b != '\t') || b == 0x7F || b == 0xC2;  // 0xC2 leads U+0080 to U+00BF
     });
     std::string shown;
     if (plain) {

@@ -20,7 +20,7 @@ TEST(JsonString, EscapesAndRepairs) {
         {"", R"("")"},
         {"2024001", R"("2024001")"},
         {"a\"b\\c", R"("a\"b\\c")"},
-        {"a\tb\x01\x7f", R"("a b\ufffd\ufffd")"},               // no control characters
+        {"a\tb\x01\x7f", R"("a\tb\ufffd\ufffd")"},              // no control characters but tabs
         {std::string("a\0b\x1b\xC2\x85", 6), R"("a\ufffdb\ufffd\ufffd")"},  // NUL, ESC, C1
         {"a\xC2\xA0" "b", "\"a\xC2\xA0" "b\""},                    // a no-break space stays
         {"\xE4\xB8\xAD", "\"\xE4\xB8\xAD\""},                   // valid UTF-8 stays
@@ -118,9 +118,9 @@ TEST(CsvLabel, FormulasAreDefused) {
     EXPECT_EQ(CsvLabel("@A1"), "'@A1");
     EXPECT_EQ(CsvLabel("2024-01-09"), "2024-01-09");
     EXPECT_EQ(CsvLabel(""), "");
-    // Control characters show as U+FFFD, a tab as a blank; they are no formula's start.
+    // Control characters show as U+FFFD, tabs stay; neither starts a formula.
     EXPECT_EQ(CsvLabel(std::string("a\0b\x07", 4)), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
-    EXPECT_EQ(CsvLabel("a\tb,\x7f"), "\"a b,\xEF\xBF\xBD\"");
+    EXPECT_EQ(CsvLabel("a\tb,\x7f"), "\"a\tb,\xEF\xBF\xBD\"");
     EXPECT_EQ(CsvLabel("\x01=1"), "\xEF\xBF\xBD=1");
     EXPECT_EQ(CsvLabel("\xC2\x9F\xC2\xA0\xD6"), "\xEF\xBF\xBD\xC2\xA0\xD6");  // C1; bad bytes stay
 }

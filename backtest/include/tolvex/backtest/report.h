@@ -51,8 +51,9 @@ constexpr std::size_t kLabelColumns = 40;
 /// or control byte shown as one blank takes one), at most kLabelColumns.
 std::size_t LabelWidth(std::string_view label);
 
-/// How every report shows a character of a label: a tab as one blank, any other control
-/// character (U+0000 to U+001F, U+007F, U+0080 to U+009F) as U+FFFD; no value for the rest.
+/// How every report shows a control character of a label (U+0000 to U+001F but the tab,
+/// U+007F, U+0080 to U+009F): as U+FFFD; no value for the rest. A tab, which separates the
+/// fields of a label, stays a tab in CSV and JSON and is one blank in text and HTML.
 /// `piece` is one UTF-8 character.
 std::optional<std::string_view> ControlReplacement(std::string_view piece);
 
