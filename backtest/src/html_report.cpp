@@ -27,8 +27,9 @@ table{border-collapse:collapse}
 th,td{padding:2px 8px;border-bottom:1px solid #e6e6e6;text-align:right;white-space:nowrap}
 th{background:#f0f0f0;font-weight:bold;vertical-align:bottom}
 td.t,th.t{text-align:left;white-space:normal}
-.about th{text-align:left;width:9em}
-.about td{text-align:left;white-space:normal}
+.about th{text-align:left;width:10em}
+.about{table-layout:fixed;width:100%}
+.about td{text-align:left;white-space:normal;word-wrap:break-word;overflow-wrap:anywhere}
 .num td{font-family:Consolas,"DejaVu Sans Mono","Courier New",monospace}
 .num td.t{font-family:inherit}
 tbody tr:nth-child(even){background:#f8f8f8}
