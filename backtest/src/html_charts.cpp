@@ -111,17 +111,19 @@ void HtmlReport::WriteExcessChart(std::string& out) {
                Fixed(band_end, 3) + "</b>.";
     } else {
         out += ". After the last draw: <b id=\"excess-end\">" + Thousandths(excess_e3_) +
-               "</b> hits. 不足 " + start + " 期，历史太短，没有随机带 <span class=\"en\">Fewer "
-               "than " + start +
-               " tested draws: the history is too short for the chance band.</span>";
+               "</b> hits. 不足 " + start +
+               " 期，历史太短，没有随机带 <span class=\"en\">Fewer "
+               "than " +
+               start + " tested draws: the history is too short for the chance band.</span>";
     }
     out += ThinNote(tested_) + "</figcaption>\n</figure>\n";
 }
 
 void HtmlReport::WriteRollingChart(const Summary& s, std::string& out) {
     if (tested_ < kShortWindow) {
-        out += "<p class=\"note\" id=\"no-rolling\">不足 30 期，没有滚动命中率 Fewer than 30 "
-               "tested draws: no rolling hit rate.</p>\n";
+        out +=
+            "<p class=\"note\" id=\"no-rolling\">不足 30 期，没有滚动命中率 Fewer than 30 "
+            "tested draws: no rolling hit rate.</p>\n";
         return;
     }
     const double chance = s.ChanceRate().value_or(0) * 100;

@@ -7,9 +7,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "html_parts.h"
 #include "tolvex/backtest/band.h"
 #include "tolvex/history/decode.h"
-#include "html_parts.h"
 
 namespace tolvex::backtest {
 
@@ -451,8 +451,8 @@ void HtmlReport::WriteVerdict(const Summary& s, std::string& out) const {
     const std::string hit_rate = Percent(s.HitRate()), chance_rate = Percent(s.ChanceRate());
     const std::string expected = Thousandths(static_cast<std::int64_t>(s.kept_sum));
     const BandResult band = CheckBand(s);
-    const char* kind = band == BandResult::Above   ? "above"
-                       : band == BandResult::Below ? "below"
+    const char* kind = band == BandResult::Above           ? "above"
+                       : band == BandResult::Below         ? "below"
                        : band == BandResult::AboveAndBelow ? "mixed"
                                                            : "within";
 
@@ -480,8 +480,9 @@ void HtmlReport::WriteVerdict(const Summary& s, std::string& out) const {
             zh += "累计命中曾低于 95% 随机带：某一时刻的命中少于 95% 的随机历史所能给出的。";
             break;
         case BandResult::AboveAndBelow:
-            zh += "累计命中曾高出、也曾低于 95% 随机带：某一时刻多于、另一时刻少于 95% "
-                  "的随机历史所能给出的。";
+            zh +=
+                "累计命中曾高出、也曾低于 95% 随机带：某一时刻多于、另一时刻少于 95% "
+                "的随机历史所能给出的。";
             break;
     }
 
@@ -501,20 +502,24 @@ void HtmlReport::WriteVerdict(const Summary& s, std::string& out) const {
                   "history, and shows nothing either way.";
             break;
         case BandResult::Inside:
-            en += "The running excess stayed inside the 95% chance band over the whole history: "
-                  "no sign that the rules do better or worse than chance.";
+            en +=
+                "The running excess stayed inside the 95% chance band over the whole history: "
+                "no sign that the rules do better or worse than chance.";
             break;
         case BandResult::Above:
-            en += "The running excess left the 95% chance band above: at some point more hits "
-                  "than 95% of chance histories would give.";
+            en +=
+                "The running excess left the 95% chance band above: at some point more hits "
+                "than 95% of chance histories would give.";
             break;
         case BandResult::Below:
-            en += "The running excess left the 95% chance band below: at some point fewer hits "
-                  "than 95% of chance histories would give.";
+            en +=
+                "The running excess left the 95% chance band below: at some point fewer hits "
+                "than 95% of chance histories would give.";
             break;
         case BandResult::AboveAndBelow:
-            en += "The running excess left the 95% chance band above and below: at one point "
-                  "more hits, at another fewer, than 95% of chance histories would give.";
+            en +=
+                "The running excess left the 95% chance band above and below: at one point "
+                "more hits, at another fewer, than 95% of chance histories would give.";
             break;
     }
     out += "<div class=\"verdict " + std::string(kind) + "\" id=\"verdict\"><p lang=\"zh-CN\">" +
@@ -552,6 +557,5 @@ void HtmlReport::Write(const Summary& s, std::string& out) {
            " &middot; a draw is a hit when the reduction of the two draws before it kept it; "
            "chance keeps it with probability kept/1000.</footer>\n</body>\n</html>\n";
 }
-
 
 }  // namespace tolvex::backtest

@@ -62,7 +62,8 @@ void HtmlReport::WritePeriods(std::string& out) const {
     const double threshold = BonferroniZ(compared);
     std::size_t outside = 0, marked = 0;
     out +=
-        "<div class=\"wide\"><table class=\"num\" id=\"periods\"><thead><tr><th class=\"t\">期间 <span "
+        "<div class=\"wide\"><table class=\"num\" id=\"periods\"><thead><tr><th class=\"t\">期间 "
+        "<span "
         "class=\"en\">Period</span><th>测试 <span class=\"en\">Tested</span><th>命中 <span "
         "class=\"en\">Hits</span><th>命中率 <span class=\"en\">Hit rate</span><th>随机 <span "
         "class=\"en\">Chance rate</span><th>多于随机 "
@@ -92,10 +93,11 @@ void HtmlReport::WritePeriods(std::string& out) const {
     const std::string m = std::to_string(compared);
     const bool months =
         std::any_of(rows.begin(), rows.end(), [](const PeriodRow& r) { return r.month; });
-    out += "<p class=\"note\" id=\"periods-chance\">比较了 " + m +
-           " 个期间" + (months ? "（年与月各算一个）" : "") + "：单凭随机，约 " + Fixed(compared * OutsideTwoSigma(), 1) +
-           " 个会落在 ±2 个标准差之外，这里有 " + std::to_string(outside) +
-           " 个。只有 |z| &gt; " + Fixed(threshold, 2) + " 的期间才标出 ▲▼。<br>" + m +
+    out += "<p class=\"note\" id=\"periods-chance\">比较了 " + m + " 个期间" +
+           (months ? "（年与月各算一个）" : "") + "：单凭随机，约 " +
+           Fixed(compared * OutsideTwoSigma(), 1) + " 个会落在 ±2 个标准差之外，这里有 " +
+           std::to_string(outside) + " 个。只有 |z| &gt; " + Fixed(threshold, 2) +
+           " 的期间才标出 ▲▼。<br>" + m +
            (compared == 1 ? " period compared" : " periods compared") +
            (months ? " (years and months each count)" : "") + ": chance alone puts about " +
            Fixed(compared * OutsideTwoSigma(), 1) + " of them outside ±2 standard deviations (" +
@@ -103,7 +105,8 @@ void HtmlReport::WritePeriods(std::string& out) const {
            (outside == 1 ? " is" : " are") + ". A period is marked ▲ or ▼ only when |z| &gt; " +
            Fixed(threshold, 2) + ", the threshold that allows for the " + m +
            " periods compared (Bonferroni: 5% for the table as a whole); " +
-           (marked == 0 ? std::string("none is.") : std::to_string(marked) + (marked == 1 ? " is." : " are.")) +
+           (marked == 0 ? std::string("none is.")
+                        : std::to_string(marked) + (marked == 1 ? " is." : " are.")) +
            "</p>\n";
 }
 

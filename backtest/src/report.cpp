@@ -203,7 +203,8 @@ std::string CsvLabel(std::string_view text) {
         i += n;
     }
     // A spreadsheet runs a cell that starts with one of these as a formula.
-    if (!shown.empty() && (shown[0] == '=' || shown[0] == '+' || shown[0] == '-' || shown[0] == '@')) {
+    if (!shown.empty() &&
+        (shown[0] == '=' || shown[0] == '+' || shown[0] == '-' || shown[0] == '@')) {
         shown.insert(0, 1, '\'');
     }
     return CsvField(shown);

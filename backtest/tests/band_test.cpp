@@ -1,4 +1,5 @@
-// band_test.cpp - the whole-history chance band: its constants, its check, and its calibration on random histories.
+// band_test.cpp - the whole-history chance band: its constants, its check, and its calibration on
+// random histories.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -23,9 +24,20 @@ TEST(BandConstant, LooksUpTheNextTabledLength) {
         std::uint64_t tested;
         double c;  // 0: no band
     } cases[] = {
-        {0, 0},         {29, 0},          {30, 1.90},       {31, 2.23},       {36, 2.23},
-        {101, 2.60},    {102, 2.64},      {1000, 2.95},     {5000, 3.08},     {1'000'000, 3.32},
-        {1'169'038, 3.32}, {1'169'039, 3.35}, {2'338'076, 3.35}, {2'338'077, 3.38},
+        {0, 0},
+        {29, 0},
+        {30, 1.90},
+        {31, 2.23},
+        {36, 2.23},
+        {101, 2.60},
+        {102, 2.64},
+        {1000, 2.95},
+        {5000, 3.08},
+        {1'000'000, 3.32},
+        {1'169'038, 3.32},
+        {1'169'039, 3.35},
+        {2'338'076, 3.35},
+        {2'338'077, 3.38},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tested);

@@ -3,8 +3,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tolvex/backtest/backtest.h"
@@ -34,7 +34,9 @@ TEST(HtmlEscape, MarkupQuotesAndBadBytesBecomeText) {
         {"A&B \"q\"", "A&amp;B &quot;q&quot;"},
         {"&amp;", "&amp;amp;"},
         {"a\tb\x01\x7f", "a b\xEF\xBF\xBD\xEF\xBF\xBD"},
-        {std::string("a\0b\xC2\x80", 5), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD"},  // NUL, C1
+        {std::string("a\0b\xC2\x80", 5),
+         "a\xEF\xBF\xBD"
+         "b\xEF\xBF\xBD"},  // NUL, C1
         {"\xE7\xA6\x8F\xE5\xBD\xA9", "\xE7\xA6\x8F\xE5\xBD\xA9"},
         {"\xD6\xD0", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // GBK bytes are not UTF-8
     };
@@ -317,8 +319,9 @@ TEST(HtmlReport, OnlyAPeriodPastTheThresholdStandsOut) {
     const std::string page = Page(draws, KeyKind::Issue);
     EXPECT_EQ(Count(page, "<tr class=\"y\">"), 20u);
     EXPECT_EQ(Count(page, "<td class=\"out\">"), 1u);
-    EXPECT_NE(page.find("2007<td>100<td>100<td>100.00%<td>72.10%<td>27.900<td class=\"out\">▲ 6.22"),
-              std::string::npos);
+    EXPECT_NE(
+        page.find("2007<td>100<td>100<td>100.00%<td>72.10%<td>27.900<td class=\"out\">▲ 6.22"),
+        std::string::npos);
     EXPECT_NE(page.find("2013<td>100<td>83<td>83.00%<td>72.09%<td>10.907<td>2.43"),
               std::string::npos);
     EXPECT_NE(page.find("20 periods compared: chance alone puts about 0.9 of them outside ±2 "
@@ -333,8 +336,9 @@ TEST(HtmlReport, DatesInLabelsGiveMonthsAndAxisNames) {
     std::vector<Drawn> draws;
     const auto label = [](std::size_t i) {
         char text[64];
-        std::snprintf(text, sizeof text, "2005%03u,2005-%02u-%02u", static_cast<unsigned>(i + 1) % 1000,
-                      static_cast<unsigned>(i / 28 + 1) % 100, static_cast<unsigned>(i % 28 + 1));
+        std::snprintf(text, sizeof text, "2005%03u,2005-%02u-%02u",
+                      static_cast<unsigned>(i + 1) % 1000, static_cast<unsigned>(i / 28 + 1) % 100,
+                      static_cast<unsigned>(i % 28 + 1));
         return std::pair<std::string, std::uint64_t>{text, 2005001 + i};
     };
     Append(draws, 110, Steer::Even, label);  // the first two draws have no label
@@ -356,11 +360,13 @@ TEST(HtmlReport, DatesInLabelsGiveMonthsAndAxisNames) {
     // Without the date, the issue numbers name the draws.
     std::vector<Drawn> issues;
     Append(issues, 112, Steer::Even, [](std::size_t i) {
-        return std::pair<std::string, std::uint64_t>{std::to_string(2005001 + i) + ",x", 2005001 + i};
+        return std::pair<std::string, std::uint64_t>{std::to_string(2005001 + i) + ",x",
+                                                     2005001 + i};
     });
     const std::string by_issue = Page(issues, KeyKind::Issue, 100, Delimiter::Comma);
-    EXPECT_NE(by_issue.find("class=\"tick\" x=\"62.0\" y=\"228.0\" text-anchor=\"start\">2005003</text>"),
-              std::string::npos);
+    EXPECT_NE(
+        by_issue.find("class=\"tick\" x=\"62.0\" y=\"228.0\" text-anchor=\"start\">2005003</text>"),
+        std::string::npos);
     EXPECT_EQ(Count(by_issue, "<tr class=\"m\">"), 0u);
 }
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tolvex/history/decode.h"
 #include "tolvex/backtest/report.h"
+#include "tolvex/history/decode.h"
 
 namespace {
 
@@ -20,9 +20,12 @@ TEST(JsonString, EscapesAndRepairs) {
         {"", R"("")"},
         {"2024001", R"("2024001")"},
         {"a\"b\\c", R"("a\"b\\c")"},
-        {"a\tb\x01\x7f", R"("a\tb\ufffd\ufffd")"},              // no control characters but tabs
+        {"a\tb\x01\x7f", R"("a\tb\ufffd\ufffd")"},  // no control characters but tabs
         {std::string("a\0b\x1b\xC2\x85", 6), R"("a\ufffdb\ufffd\ufffd")"},  // NUL, ESC, C1
-        {"a\xC2\xA0" "b", "\"a\xC2\xA0" "b\""},                    // a no-break space stays
+        {"a\xC2\xA0"
+         "b",
+         "\"a\xC2\xA0"
+         "b\""},                                                // a no-break space stays
         {"\xE4\xB8\xAD", "\"\xE4\xB8\xAD\""},                   // valid UTF-8 stays
         {"\xF0\x9F\x8E\xB2", "\"\xF0\x9F\x8E\xB2\""},           // four bytes
         {"\xD6\xD0", R"("\ufffd\ufffd")"},                      // a GBK character is not UTF-8
@@ -79,9 +82,14 @@ TEST(ReportWriter, TextColumnsLineUpWhateverTheLabel) {
     for (int i = 0; i < 30; ++i) {
         long_label += "\xE7\xA6\x8F";  // 福: 60 columns in all
     }
-    const std::string labels[] = {"2024001", "",         "\xE7\xA6\x8F\xE5\xBD\xA9 3D",
-                                  "a\tb",    long_label, std::string(45, 'x'),
-                                  "\xD6\xD0", std::string("a\0b\x07", 4)};
+    const std::string labels[] = {"2024001",
+                                  "",
+                                  "\xE7\xA6\x8F\xE5\xBD\xA9 3D",
+                                  "a\tb",
+                                  long_label,
+                                  std::string(45, 'x'),
+                                  "\xD6\xD0",
+                                  std::string("a\0b\x07", 4)};
     std::size_t width = 0;
     for (const auto& l : labels) {
         width = std::max(width, LabelWidth(l));
@@ -108,7 +116,9 @@ TEST(ReportWriter, TextColumnsLineUpWhateverTheLabel) {
     EXPECT_NE(lines[5].find("\xE7\xA6\x8F\xE2\x80\xA6"), std::string::npos);  // cut: 福…
     EXPECT_NE(lines[6].find(std::string(39, 'x') + "\xE2\x80\xA6"), std::string::npos);
     EXPECT_NE(lines[7].find("\xEF\xBF\xBD\xEF\xBF\xBD"), std::string::npos);  // not UTF-8
-    EXPECT_NE(lines[8].find("a\xEF\xBF\xBD" "b\xEF\xBF\xBD "), std::string::npos);  // control bytes
+    EXPECT_NE(lines[8].find("a\xEF\xBF\xBD"
+                            "b\xEF\xBF\xBD "),
+              std::string::npos);  // control bytes
 }
 
 TEST(CsvLabel, FormulasAreDefused) {
@@ -119,7 +129,9 @@ TEST(CsvLabel, FormulasAreDefused) {
     EXPECT_EQ(CsvLabel("2024-01-09"), "2024-01-09");
     EXPECT_EQ(CsvLabel(""), "");
     // Control characters show as U+FFFD, tabs stay; neither starts a formula.
-    EXPECT_EQ(CsvLabel(std::string("a\0b\x07", 4)), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    EXPECT_EQ(CsvLabel(std::string("a\0b\x07", 4)),
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
     EXPECT_EQ(CsvLabel("a\tb,\x7f"), "\"a\tb,\xEF\xBF\xBD\"");
     EXPECT_EQ(CsvLabel("\x01=1"), "\xEF\xBF\xBD=1");
     EXPECT_EQ(CsvLabel("\xC2\x9F\xC2\xA0\xD6"), "\xEF\xBF\xBD\xC2\xA0\xD6");  // C1; bad bytes stay

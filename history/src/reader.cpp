@@ -430,8 +430,8 @@ bool HistoryReader::Next(HistoryDraw& draw) {
             return Fail(undecodable ? ReadErrorKind::NotInEncoding : ReadErrorKind::LineDoesNotFit,
                         number,
                         reason + ": " + ShowLine(text) +
-                                    "\n(comment the line out with #, or give --skip-invalid to "
-                                    "skip lines like it)");
+                            "\n(comment the line out with #, or give --skip-invalid to "
+                            "skip lines like it)");
         }
         ++info_.skipped_invalid;
         if (info_.invalid_lines.size() < kShownInvalid) {

@@ -302,7 +302,10 @@ TEST(HistoryReader, OrderComesFromTheLabels) {
          tolvex::history::HistoryInfo::OrderSource::Labels},
         {"01/10/2026 357\n01/09/2026 123\n12/31/2025 987\n", Order::NewestFirst, Order::NewestFirst,
          tolvex::history::HistoryInfo::OrderSource::Option},
-        {"a 357\nb 123\n", {}, Order::OldestFirst, tolvex::history::HistoryInfo::OrderSource::Default},
+        {"a 357\nb 123\n",
+         {},
+         Order::OldestFirst,
+         tolvex::history::HistoryInfo::OrderSource::Default},
         {"a 357\nb 123\n", Order::NewestFirst, Order::NewestFirst,
          tolvex::history::HistoryInfo::OrderSource::Option},
     };
@@ -485,7 +488,7 @@ TEST(LineSplitter, OverlongLineStopsTheReading) {
 TEST(ShowLine, ControlBytesAreVisibleAndLongLinesCut) {
     EXPECT_EQ(tolvex::history::ShowLine("a\tb\rc\x01"), "a\\tb\\rc\\x01");
     EXPECT_EQ(tolvex::history::ShowLine("\xE4\xB8\xAD"
-                                    "1"),
+                                        "1"),
               "\xE4\xB8\xAD"
               "1");
     EXPECT_EQ(tolvex::history::ShowLine("abcdef", 4), "abcd...");

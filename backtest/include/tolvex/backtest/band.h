@@ -1,4 +1,5 @@
-// tolvex/backtest/band.h - the whole-history chance band: how far chance lets the running excess of hits stray.
+// tolvex/backtest/band.h - the whole-history chance band: how far chance lets the running excess of
+// hits stray.
 #pragma once
 
 #include <cstddef>

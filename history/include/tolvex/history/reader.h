@@ -1,4 +1,4 @@
-// tolvex/history/reader.h - the history reader: one layout from the opening lines, every line held to it.
+// tolvex/history/reader.h - the reader: a layout from the opening lines, every line held to it.
 #pragma once
 
 #include <cstddef>
