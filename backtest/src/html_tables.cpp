@@ -95,7 +95,8 @@ void HtmlReport::WritePeriods(std::string& out) const {
         std::any_of(rows.begin(), rows.end(), [](const PeriodRow& r) { return r.month; });
     out += "<p class=\"note\" id=\"periods-chance\">比较了 " + m + " 个期间" +
            (months ? "（年与月各算一个）" : "") + "：单凭随机，约 " +
-           Fixed(compared * OutsideTwoSigma(), 1) + " 个会落在 ±2 个标准差之外，这里有 " +
+           Fixed(compared * OutsideTwoSigma(), 1) +
+           " 个会落在 <span class=\"nw\">±2 个标准差</span>之外，这里有 " +
            std::to_string(outside) + " 个。只有 |z| &gt; " + Fixed(threshold, 2) +
            " 的期间才标出 ▲▼。<br>" + m +
            (compared == 1 ? " period compared" : " periods compared") +

@@ -288,6 +288,25 @@ TEST(HtmlReport, VerdictFollowsTheBand) {
               std::string::npos);
 }
 
+// 标准差 (standard deviation) is one word: the page keeps it on one line wherever it stands.
+TEST(HtmlReport, StandardDeviationStaysOnOneLine) {
+    std::vector<Drawn> draws;
+    Append(draws, 400, Steer::Even, [](std::size_t i) {
+        return std::pair<std::string, std::uint64_t>{"", 20240101 + i / 28 * 100 + i % 28};
+    });
+    const std::string page = Page(draws, KeyKind::Date);
+    std::size_t seen = 0;
+    for (std::size_t at = page.find("标准差"); at != std::string::npos;
+         at = page.find("标准差", at + 1), ++seen) {
+        const std::size_t span = page.rfind("<span", at);
+        ASSERT_NE(span, std::string::npos);
+        const std::string nowrap = "<span class=\"nw\">";
+        EXPECT_EQ(page.compare(span, nowrap.size(), nowrap), 0) << page.substr(span, 60);
+        EXPECT_LT(at, page.find("</span>", span));
+    }
+    EXPECT_EQ(seen, 2u);  // the band's legend and the periods' note
+}
+
 TEST(BonferroniZ, AllowsForThePeriodsCompared) {
     const struct {
         std::size_t periods;
