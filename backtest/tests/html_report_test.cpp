@@ -188,7 +188,7 @@ TEST(HtmlReport, HandWorkedHistory) {
              "<b id=\"excess-end\">-1.494</b>",
              "the history is too short for the chance band.</span>",
              "id=\"no-rolling\"",
-             "hits in a row: 2 (chance",
+             "1 hit in a row: 2 (chance",
              "3 hits in a row: 1 (chance",
              "2 misses in a row: 1 (chance",
              ">2026-01-03</text>",

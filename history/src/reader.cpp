@@ -5,6 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "text_scan.h"
+#include "tolvex/history/time_order.h"
+#include "tolvex/history/words.h"
+
 namespace tolvex::history {
 namespace {
 
@@ -32,9 +36,10 @@ LineClass Classify(std::string_view text) {
         const char c = text[i];
         if (c == ' ' || c == '\t' || c == '\v' || c == '\f') {
             ++i;
-        } else if (text.substr(i, 2) == "\xC2\xA0") {
+        } else if (text.substr(i, 2) == detail::kNoBreakSpace) {
             i += 2;
-        } else if (text.substr(i, 3) == "\xE3\x80\x80" || text.substr(i, 3) == "\xEF\xBB\xBF") {
+        } else if (text.substr(i, 3) == detail::kIdeographicSpace ||
+                   text.substr(i, 3) == "\xEF\xBB\xBF") {
             i += 3;
         } else {
             return c == '#' ? LineClass::Comment : LineClass::Data;
@@ -58,15 +63,10 @@ std::string Unescape(std::string_view quoted_value) {
     return out;
 }
 
-// Puts a newest-first list of draws into time order; the draws of one line keep their order.
 void ToTimeOrder(std::vector<ShownDraw>& draws) {
-    std::reverse(draws.begin(), draws.end());
-    for (auto it = draws.begin(); it != draws.end();) {
-        auto end =
-            std::find_if(it, draws.end(), [&](const ShownDraw& d) { return d.line != it->line; });
-        std::reverse(it, end);
-        it = end;
-    }
+    IntoTimeOrder(
+        draws.size(), [&](std::size_t i, std::size_t j) { std::swap(draws[i], draws[j]); },
+        [&](std::size_t i, std::size_t j) { return draws[i].line == draws[j].line; });
 }
 
 }  // namespace
@@ -327,7 +327,7 @@ bool HistoryReader::ReadLine(std::string_view text, std::uint64_t number, std::s
             for (std::size_t i = 0; i < layout.label_columns + extra; ++i) {
                 if (i > 0) {
                     label_ += layout.delimiter == Delimiter::FullwidthComma
-                                  ? std::string_view("\xEF\xBC\x8C")
+                                  ? detail::kFullwidthComma
                                   : text.substr(fields_[i - 1].end, 1);
                 }
                 const std::string_view v = FieldValue(text, fields_[i]);
@@ -490,10 +490,11 @@ std::vector<std::string> HistoryReader::Notes() const {
                         " run down: read newest first");
     }
     if (info_.skipped_invalid > 0) {
-        std::string note = info_.name + ": skipped " + std::to_string(info_.skipped_invalid) +
-                           (info_.skipped_invalid == 1 ? " line" : " lines") +
-                           " that do not fit the layout: line";
-        note += info_.skipped_invalid == 1 ? " " : "s ";
+        const bool one = info_.skipped_invalid == 1;
+        std::string note = info_.name + ": skipped " +
+                           Plural(info_.skipped_invalid, "line", "lines") +
+                           (one ? " that does" : " that do") + " not fit the layout: line";
+        note += one ? " " : "s ";
         for (std::size_t i = 0; i < info_.invalid_lines.size(); ++i) {
             note += (i > 0 ? ", " : "") + std::to_string(info_.invalid_lines[i]);
         }

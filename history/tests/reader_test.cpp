@@ -12,14 +12,7 @@
 
 namespace {
 
-using tolvex::history::ByteSource;
-using tolvex::history::Delimiter;
-using tolvex::history::HistoryDraw;
-using tolvex::history::HistoryReader;
-using tolvex::history::LineSplitter;
-using tolvex::history::Order;
-using tolvex::history::ReadOptions;
-using tolvex::history::StreamSource;
+using namespace tolvex::history;
 
 struct Read {
     bool opened = false;
@@ -340,6 +333,26 @@ TEST(HistoryReader, LinesAfterTheOpeningPartFollowItsLayout) {
         ReadAll(input + "2026999\t12\t468\n2027000\t555\t1\n", {.skip_invalid = true});
     EXPECT_EQ(skipped.draws.size(), 2501u);
     EXPECT_EQ(skipped.info.invalid_lines, std::vector<std::uint64_t>{2502});
+}
+
+TEST(HistoryReader, NoteOnSkippedLinesAgreesWithTheirCount) {
+    const struct {
+        std::string input, note;
+    } cases[] = {
+        {"2024001 357\n2024002 123\n2024003 456\n2024004 12\n2024005 789\n",
+         "h.txt: skipped 1 line that does not fit the layout: line 4"},
+        {"2024001 357\n2024002 123\n2024003 456\n2024004 12\n2024005 7890\n",
+         "h.txt: skipped 2 lines that do not fit the layout: lines 4, 5"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.input);
+        HistoryReader reader(in, "h.txt", {.skip_invalid = true});
+        ASSERT_TRUE(reader.Open()) << reader.error();
+        HistoryDraw d{};
+        while (reader.Next(d)) {
+        }
+        EXPECT_EQ(reader.Notes(), std::vector<std::string>{c.note});
+    }
 }
 
 TEST(HistoryReader, ShownDrawsAreTheOldestAndNewestInTimeOrder) {
