@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "tolvex/backtest/band.h"
 #include "tolvex/history/time_order.h"
 #include "tolvex/tolvex.h"
 
@@ -45,6 +46,13 @@ std::optional<TestedDraw> Backtest::Add(int number) {
         } else {
             hit_run_ = 0;
             summary_.longest_miss_run = std::max(summary_.longest_miss_run, ++miss_run_);
+        }
+        if (summary_.tested >= kBandStart) {
+            const double r = static_cast<double>(summary_.ExcessThousandths()) /
+                             std::sqrt(static_cast<double>(summary_.variance_e6));
+            const bool first = summary_.tested == kBandStart;
+            summary_.band_high = first ? r : std::max(summary_.band_high, r);
+            summary_.band_low = first ? r : std::min(summary_.band_low, r);
         }
         verdict = TestedDraw{previous_, last_, number, rules.count(), hit};
     }

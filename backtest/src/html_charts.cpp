@@ -6,6 +6,7 @@
 #include <string>
 
 #include "html_parts.h"
+#include "tolvex/backtest/band.h"
 #include "tolvex/history/decode.h"
 
 namespace tolvex::backtest {
@@ -13,22 +14,49 @@ namespace tolvex::backtest {
 using namespace tolvex::history;
 using namespace detail;
 
+std::vector<std::size_t> HtmlReport::ChooseTicks() const {
+    const std::size_t candidates = tick_name_.size();
+    if (candidates <= 1) {
+        return std::vector<std::size_t>(candidates, 0);
+    }
+    // The most ticks, evenly spread over the candidates, whose names (the first set from its
+    // tick on, the last ending at it, the others centred) keep kTickGap apart.
+    for (std::size_t n = std::min(kTicks, candidates); n >= 2; --n) {
+        std::vector<std::size_t> chosen;
+        for (std::size_t k = 0; k < n; ++k) {
+            chosen.push_back((k * (candidates - 1) + (n - 1) / 2) / (n - 1));
+        }
+        double right = -1e9;
+        bool fits = true;
+        for (std::size_t k = 0; k < n && fits; ++k) {
+            const double x = X(tick_index_[chosen[k]], tested_);
+            const double w = TickWidth(tick_name_[chosen[k]]);
+            const double left = k == 0 ? x : k + 1 == n ? x - w : x - w / 2;
+            fits = left >= right + kTickGap || k == 0;
+            right = left + w;
+        }
+        if (fits && right <= kLeft + kPlotWidth + 0.01) {
+            return chosen;
+        }
+    }
+    return {0};
+}
+
 void HtmlReport::WriteXAxis(std::string& out) const {
     const double bottom = kTop + kPlotHeight;
     out += "<line class=\"axis\" x1=\"" + Coord(kLeft) + "\" x2=\"" + Coord(kLeft + kPlotWidth) +
            "\" y1=\"" + Coord(bottom) + "\" y2=\"" + Coord(bottom) + "\"/>\n";
-    for (std::size_t k = 0; k < tick_name_.size(); ++k) {
-        const double x = kLeft + (tested_ <= 1 ? kPlotWidth / 2
-                                               : static_cast<double>(tick_index_[k]) * kPlotWidth /
-                                                     static_cast<double>(tested_ - 1));
-        const char* anchor = tick_name_.size() == 1       ? "middle"
-                             : k == 0                     ? "start"
-                             : k + 1 == tick_name_.size() ? "end"
-                                                          : "middle";
+    const std::vector<std::size_t> ticks = ChooseTicks();
+    for (std::size_t k = 0; k < ticks.size(); ++k) {
+        const double x = X(tick_index_[ticks[k]], tested_);
+        const char* anchor = ticks.size() == 1 && tested_ <= 1 ? "middle"
+                             : k == 0                          ? "start"
+                             : k + 1 == ticks.size()           ? "end"
+                                                               : "middle";
         out += "<line class=\"axis\" x1=\"" + Coord(x) + "\" x2=\"" + Coord(x) + "\" y1=\"" +
-               Coord(bottom) + "\" y2=\"" + Coord(bottom + 5) + "\"/><text x=\"" + Coord(x) +
-               "\" y=\"" + Coord(bottom + 18) + "\" text-anchor=\"" + anchor + "\">" +
-               HtmlEscape(tick_name_[k]) + "</text>\n";
+               Coord(bottom) + "\" y2=\"" + Coord(bottom + 5) + "\"/><text class=\"tick\" x=\"" +
+               Coord(x) + "\" y=\"" + Coord(bottom + 18) + "\" text-anchor=\"" + anchor + "\">" +
+               HtmlEscape(tick_name_[ticks[k]]) + "</text>\n";
     }
 }
 
@@ -48,15 +76,17 @@ void HtmlReport::WriteExcessChart(std::string& out) {
     out += "<figure id=\"fig-excess\">\n";
     AppendSvgOpen(out, "chart-excess", "Hits above chance, over time");
     AppendGrid(out, axis, kLeft, kPlotWidth);
-    out += "<polygon class=\"band\" points=\"";
-    for (std::size_t k = 0; k < band_.size(); ++k) {
-        out += (k == 0 ? "" : " ") + Coord(X(band_[k].index, tested_)) + "," +
-               Coord(axis.Y(band_[k].value));
+    if (!band_.empty()) {
+        out += "<polygon class=\"band\" points=\"";
+        for (std::size_t k = 0; k < band_.size(); ++k) {
+            out += (k == 0 ? "" : " ") + Coord(X(band_[k].index, tested_)) + "," +
+                   Coord(axis.Y(band_[k].value));
+        }
+        for (std::size_t k = band_.size(); k-- > 0;) {
+            out += " " + Coord(X(band_[k].index, tested_)) + "," + Coord(axis.Y(-band_[k].value));
+        }
+        out += "\"/>\n";
     }
-    for (std::size_t k = band_.size(); k-- > 0;) {
-        out += " " + Coord(X(band_[k].index, tested_)) + "," + Coord(axis.Y(-band_[k].value));
-    }
-    out += "\"/>\n";
     const std::string zero = Coord(axis.Y(0));
     out += "<line class=\"axis\" x1=\"" + Coord(kLeft) + "\" x2=\"" + Coord(kLeft + kPlotWidth) +
            "\" y1=\"" + zero + "\" y2=\"" + zero + "\"/>\n";
@@ -65,15 +95,37 @@ void HtmlReport::WriteExcessChart(std::string& out) {
     out +=
         "</svg>\n<figcaption><span class=\"key\"></span> "
         "累计命中减去随机期望 <span class=\"en\">hits minus the hits chance gives (kept/1000 "
-        "per tested draw), added up</span> &nbsp; <span class=\"key band\"></span> 随机的 ±2 "
-        "个标准差 <span class=\"en\">±2 standard deviations of chance</span>. A method that beats "
-        "chance climbs out of the "
-        "band; one that does not stays in it. After the last draw: <b id=\"excess-end\">" +
-        Thousandths(excess_e3_) + "</b> hits, the band ±<b id=\"band-end\">" + Fixed(band_end, 3) +
-        "</b>." + ThinNote(tested_) + "</figcaption>\n</figure>\n";
+        "per tested draw), added up</span>";
+    const std::string start = std::to_string(kBandStart);
+    if (band_c_) {
+        const std::string c = Fixed(*band_c_, 2);
+        out += " &nbsp; <span class=\"key band\"></span> 95% 随机带 <span class=\"nw\">±" + c +
+               " 个标准差</span> <span class=\"en\">95% chance band, ±" + c +
+               " standard deviations from tested draw " + start +
+               " on</span>. A history of chance draws stays inside this band over its whole "
+               "length 95 times in 100. Staying inside: no sign that the rules do better or "
+               "worse than chance. Leaving it above (below): at some point more (fewer) hits "
+               "than 95% of chance histories would give. After the last draw: <b "
+               "id=\"excess-end\">" +
+               Thousandths(excess_e3_) + "</b> hits, the band ±<b id=\"band-end\">" +
+               Fixed(band_end, 3) + "</b>.";
+    } else {
+        out += ". After the last draw: <b id=\"excess-end\">" + Thousandths(excess_e3_) +
+               "</b> hits. 不足 " + start +
+               " 期，历史太短，没有随机带 <span class=\"en\">Fewer "
+               "than " +
+               start + " tested draws: the history is too short for the chance band.</span>";
+    }
+    out += ThinNote(tested_) + "</figcaption>\n</figure>\n";
 }
 
 void HtmlReport::WriteRollingChart(const Summary& s, std::string& out) {
+    if (tested_ < kShortWindow) {
+        out +=
+            "<p class=\"note\" id=\"no-rolling\">不足 30 期，没有滚动命中率 Fewer than 30 "
+            "tested draws: no rolling hit rate.</p>\n";
+        return;
+    }
     const double chance = s.ChanceRate().value_or(0) * 100;
     // from the lowest rate, in whole tens, to 100 %
     double low = chance;
@@ -87,7 +139,9 @@ void HtmlReport::WriteRollingChart(const Summary& s, std::string& out) {
     AppendSvgOpen(out, "chart-rolling", "Rolling hit rate");
     AppendGrid(out, axis, kLeft, kPlotWidth, 1, "%");
     AppendPolyline(out, "r30", rate30_.points(), tested_, axis, 100);
-    AppendPolyline(out, "r100", rate100_.points(), tested_, axis, 100);
+    if (tested_ >= kLongWindow) {
+        AppendPolyline(out, "r100", rate100_.points(), tested_, axis, 100);
+    }
     const std::string y = Coord(axis.Y(chance));
     out += "<line class=\"chance\" x1=\"" + Coord(kLeft) + "\" x2=\"" + Coord(kLeft + kPlotWidth) +
            "\" y1=\"" + y + "\" y2=\"" + y + "\"/>\n";
@@ -98,8 +152,7 @@ void HtmlReport::WriteRollingChart(const Summary& s, std::string& out) {
         "<span class=\"en\">the last 100</span> &nbsp; <span class=\"key chance\"></span> "
         "随机命中率 <span class=\"en\">chance rate</span> <b id=\"chance-rate\">" +
         Percent(s.ChanceRate()) +
-        "</b>. Before the 30th and the 100th tested draw, the rates are over all draws "
-        "tested so far." +
+        "</b>. Each line starts at the tested draw that has its 30 or 100 draws." +
         ThinNote(tested_) + "</figcaption>\n</figure>\n";
 }
 

@@ -17,12 +17,24 @@ inline constexpr double kWidth = 680, kHeight = 250;
 inline constexpr double kLeft = 62, kRight = 18, kTop = 14, kBottom = 40;
 inline constexpr double kPlotWidth = kWidth - kLeft - kRight,
                         kPlotHeight = kHeight - kTop - kBottom;
-inline constexpr std::size_t kTicks = 6;
+inline constexpr std::size_t kTicks = 6;            // at most, on a time axis
+inline constexpr std::size_t kTickCandidates = 11;  // evenly spaced draws the ticks are chosen from
+inline constexpr double kTickGap = 10;              // pixels at least between two tick names
 inline constexpr std::uint64_t kBlocks =
     20;  // periods of consecutive draws, when labels give no years
 inline constexpr std::size_t kRunLengths =
     20;  // run lengths charted; the last takes the longer ones
-inline constexpr std::size_t kTickColumns = 18;  // display columns of a label on the x axis
+
+// A generous width in pixels of a tick name in the charts' 11 px type: ASCII characters at
+// 7 px (wider than the digits of the usual sans-serif faces), others at 11 px.
+inline double TickWidth(std::string_view name) {
+    double width = 0;
+    for (const char c : name) {
+        const auto b = static_cast<unsigned char>(c);
+        width += b < 0x80 ? 7 : (b & 0xC0) == 0xC0 ? 11 : 0;
+    }
+    return width;
+}
 
 inline std::string Coord(double v) {
     return Fixed(v, 1);

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "html_parts.h"
+#include "tolvex/backtest/band.h"
 #include "tolvex/history/decode.h"
 #include "tolvex/history/description.h"
 #include "tolvex/history/words.h"
@@ -28,17 +29,20 @@ table{border-collapse:collapse}
 th,td{padding:2px 8px;border-bottom:1px solid #e6e6e6;text-align:right;white-space:nowrap}
 th{background:#f0f0f0;font-weight:bold;vertical-align:bottom}
 td.t,th.t{text-align:left;white-space:normal}
-.about th{text-align:left;width:9em}
-.about td{text-align:left;white-space:normal}
+.about th{text-align:left;width:10em}
+.about{table-layout:fixed;width:100%}
+.about td{text-align:left;white-space:normal;word-wrap:break-word;overflow-wrap:anywhere}
 .num td{font-family:Consolas,"DejaVu Sans Mono","Courier New",monospace}
 .num td.t{font-family:inherit}
 tbody tr:nth-child(even){background:#f8f8f8}
 tr.y td{font-weight:bold;border-top:1px solid #bbb}
 tr.m td.t{padding-left:22px}
+tr.y td.t,tr.m td.t{white-space:nowrap}
 .verdict{margin:14px 0;padding:8px 12px;background:#f5f5f5;border-left:6px solid #888}
 .verdict p{margin:4px 0}
 .verdict.above{border-left-color:#2a7d2a}
 .verdict.below{border-left-color:#b03030}
+.verdict.mixed{border-left-color:#c08020}
 figure{margin:8px 0 4px;page-break-inside:avoid}
 figcaption{font-size:13px;color:#444;margin-top:2px}
 .key{display:inline-block;width:18px;height:0;vertical-align:middle;border-top:3px solid #1f5fa8}
@@ -48,7 +52,11 @@ figcaption{font-size:13px;color:#444;margin-top:2px}
 .key.bh{height:8px;border:0;background:#6a9fd4}
 .key.bm{height:8px;border:0;background:#e0a060}
 .key.mark{border-top:2px solid #222}
-.chart{display:block;margin:0 auto}
+.chart{display:block;margin:0 auto;max-width:100%;height:auto}
+.nw{white-space:nowrap}
+.wide{overflow-x:auto}
+.scroll table{width:100%}
+td.out{font-weight:bold;color:#8a1c1c}
 .chart text{font-size:11px;fill:#444}
 .chart .grid{stroke:#e4e4e4;stroke-width:1}
 .chart .axis{stroke:#777;stroke-width:1}
@@ -86,7 +94,6 @@ std::string HtmlEscape(std::string_view text) {
             continue;
         }
         const char c = text[i];
-        const auto b = static_cast<unsigned char>(c);
         switch (c) {
             case '&':
                 out += "&amp;";
@@ -104,7 +111,9 @@ std::string HtmlEscape(std::string_view text) {
                 out += "&#39;";
                 break;
             default:
-                if (b < 0x20 || b == 0x7F) {
+                if (const auto control = ControlReplacement(text.substr(i, n))) {
+                    out += *control;
+                } else if (c == '\t') {
                     out += ' ';
                 } else {
                     out.append(text.substr(i, n));
@@ -164,8 +173,8 @@ double ExpectedRuns(double p, std::uint64_t n, std::uint64_t length) {
     return run * (2 * q + static_cast<double>(n - length - 1) * q * q);
 }
 
-ThinnedSeries::ThinnedSeries(std::uint64_t count, std::size_t buckets)
-    : count_(count), buckets_(std::max<std::size_t>(buckets, 1)) {}
+ThinnedSeries::ThinnedSeries(std::uint64_t count, std::size_t buckets, std::uint64_t first)
+    : count_(count), buckets_(std::max<std::size_t>(buckets, 1)), next_(first) {}
 
 void ThinnedSeries::Add(double value) {
     const std::uint64_t i = next_++;
@@ -215,8 +224,9 @@ HtmlReport::HtmlReport(const HistoryInfo& info, std::uint64_t tested, HtmlOption
       options_(std::move(options)),
       tested_(tested),
       excess_(tested, kBuckets),
-      rate30_(tested, kBuckets),
-      rate100_(tested, kBuckets) {
+      band_c_(BandConstant(tested)),
+      rate30_(tested, kBuckets, kShortWindow - 1),
+      rate100_(tested, kBuckets, kLongWindow - 1) {
     // the smallest of 10, 20, 50, 100, 200, 500, ... that gives at most kBlocks blocks
     for (std::uint64_t scale = 1;; scale *= 10) {
         const std::uint64_t sizes[] = {10 * scale, 20 * scale, 50 * scale};
@@ -228,7 +238,7 @@ HtmlReport::HtmlReport(const HistoryInfo& info, std::uint64_t tested, HtmlOption
             break;
         }
     }
-    const std::uint64_t ticks = std::min<std::uint64_t>(tested, kTicks);
+    const std::uint64_t ticks = std::min<std::uint64_t>(tested, kTickCandidates);
     for (std::uint64_t k = 0; k < ticks; ++k) {
         const std::uint64_t i = ticks == 1 ? 0 : (k * (tested - 1) + (ticks - 1) / 2) / (ticks - 1);
         if (tick_index_.empty() || tick_index_.back() != i) {
@@ -237,15 +247,40 @@ HtmlReport::HtmlReport(const HistoryInfo& info, std::uint64_t tested, HtmlOption
     }
 }
 
-std::string HtmlReport::DrawName(const Row& row, std::uint64_t key) const {
-    if (info_.layout.key == KeyKind::Date && key > 0) {
-        char date[16];
-        std::snprintf(date, sizeof date, "%04u-%02u-%02u", static_cast<unsigned>(key / 10000),
-                      static_cast<unsigned>(key / 100 % 100), static_cast<unsigned>(key % 100));
-        return date;
+std::uint64_t HtmlReport::LabelDate(const Row& row, std::uint64_t key) {
+    if (info_.layout.key == KeyKind::Date) {
+        return key;
     }
-    if (!row.label.empty()) {
-        return TextLabel(row.label, kTickColumns);
+    if (date_field_ == kNoDate || row.label.empty()) {
+        return 0;
+    }
+    // The first label tells which of its fields holds a date, if any (as 期号, 开奖日期 do).
+    SplitFields(row.label, info_.layout.delimiter, fields_);
+    if (date_field_ == kDateUnknown) {
+        date_field_ = kNoDate;
+        for (std::size_t f = 0; f < fields_.size(); ++f) {
+            if (DateKey(FieldValue(row.label, fields_[f]))) {
+                date_field_ = static_cast<int>(f);
+                break;
+            }
+        }
+        if (date_field_ == kNoDate) {
+            return 0;
+        }
+    }
+    const auto f = static_cast<std::size_t>(date_field_);
+    return f < fields_.size() ? DateKey(FieldValue(row.label, fields_[f])).value_or(0) : 0;
+}
+
+std::string HtmlReport::DrawName(const Row& row, std::uint64_t key, std::uint64_t date) const {
+    if (date > 0) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%04u-%02u-%02u", static_cast<unsigned>(date / 10000),
+                      static_cast<unsigned>(date / 100 % 100), static_cast<unsigned>(date % 100));
+        return text;
+    }
+    if (info_.layout.key == KeyKind::Issue && key > 0) {
+        return std::to_string(key);
     }
     return "line " + std::to_string(row.line);
 }
@@ -259,25 +294,28 @@ void HtmlReport::Add(const Row& row, std::uint64_t key) {
     variance_e6_ += VarianceE6(t.kept);
     excess_.Add(static_cast<double>(excess_e3_) / 1000.0);
     const std::uint64_t step = (tested_ + kBuckets - 1) / kBuckets;
-    if (i == 0 || (i + 1) % step == 0 || i + 1 == tested_) {
-        band_.push_back({i, 2 * std::sqrt(static_cast<double>(variance_e6_)) / 1000.0});
+    if (band_c_ && i + 1 >= kBandStart &&
+        (i + 1 == kBandStart || (i + 1) % step == 0 || i + 1 == tested_)) {
+        band_.push_back({i, *band_c_ * std::sqrt(static_cast<double>(variance_e6_)) / 1000.0});
     }
 
-    // Rates over the last 30 and 100 verdicts (over all of them before there are so many).
-    bool& slot = window_[i % 100];
-    if (i >= 100 && slot) {
+    // Rates over the last 30 and 100 verdicts, from the first draw that has so many before it.
+    bool& slot = window_[i % kLongWindow];
+    if (i >= kLongWindow && slot) {
         --in100_;
     }
-    if (i >= 30 && window_[(i - 30) % 100]) {
+    if (i >= kShortWindow && window_[(i - kShortWindow) % kLongWindow]) {
         --in30_;
     }
     slot = t.hit;
     in30_ += t.hit;
     in100_ += t.hit;
-    rate30_.Add(static_cast<double>(in30_) /
-                static_cast<double>(std::min<std::uint64_t>(i + 1, 30)));
-    rate100_.Add(static_cast<double>(in100_) /
-                 static_cast<double>(std::min<std::uint64_t>(i + 1, 100)));
+    if (i + 1 >= kShortWindow) {
+        rate30_.Add(static_cast<double>(in30_) / kShortWindow);
+    }
+    if (i + 1 >= kLongWindow) {
+        rate100_.Add(static_cast<double>(in100_) / kLongWindow);
+    }
 
     if (run_ > 0 && t.hit != run_hit_) {
         auto& runs = run_hit_ ? hit_runs_ : miss_runs_;
@@ -288,7 +326,9 @@ void HtmlReport::Add(const Row& row, std::uint64_t key) {
     run_hit_ = t.hit;
     ++run_;
 
-    const std::uint32_t period = PeriodOfKey(info_.layout.key, key);
+    const std::uint64_t date = LabelDate(row, key);
+    const std::uint32_t period =
+        date > 0 ? PeriodOfKey(KeyKind::Date, date) : PeriodOfKey(info_.layout.key, key);
     if (period != last_period_ || period_ == nullptr) {
         period_ = &periods_[period];
         last_period_ = period;
@@ -296,17 +336,17 @@ void HtmlReport::Add(const Row& row, std::uint64_t key) {
     const std::size_t b = static_cast<std::size_t>(i / block_size_);
     if (blocks_.size() <= b) {
         blocks_.resize(b + 1);
-        blocks_[b].first = DrawName(row, key);
+        blocks_[b].first = DrawName(row, key, date);
     }
     if (i + 1 == tested_ || (i + 1) % block_size_ == 0) {
-        blocks_[b].last = DrawName(row, key);
+        blocks_[b].last = DrawName(row, key, date);
     }
     for (Summary* tally : {period_, &blocks_[b].tally}) {
         tally->Count(t.kept, t.hit);
     }
 
     if (tick_name_.size() < tick_index_.size() && tick_index_[tick_name_.size()] == i) {
-        tick_name_.push_back(DrawName(row, key));
+        tick_name_.push_back(DrawName(row, key, date));
     }
 
     if (!t.hit && options_.struck_rows > 0) {
@@ -380,7 +420,11 @@ void HtmlReport::WriteVerdict(const Summary& s, std::string& out) const {
     const std::string amount = Thousandths(excess < 0 ? -excess : excess);
     const std::string hit_rate = Percent(s.HitRate()), chance_rate = Percent(s.ChanceRate());
     const std::string expected = Thousandths(static_cast<std::int64_t>(s.kept_sum));
-    const char* kind = z >= 2 ? "above" : z <= -2 ? "below" : "within";
+    const BandResult band = CheckBand(s);
+    const char* kind = band == BandResult::Above           ? "above"
+                       : band == BandResult::Below         ? "below"
+                       : band == BandResult::AboveAndBelow ? "mixed"
+                                                           : "within";
 
     std::string zh = "回测 " + std::to_string(s.tested) + " 期，下一期开奖号被保留 " +
                      std::to_string(s.hits) + " 次（命中率 " + hit_rate + "），随机命中率为 " +
@@ -390,13 +434,26 @@ void HtmlReport::WriteVerdict(const Summary& s, std::string& out) const {
     } else {
         zh += (excess > 0 ? "比随机多 " : "比随机少 ") + amount + " 次";
     }
-    zh += "，z = " + Fixed(z, 2) + "，";
-    if (z >= 2) {
-        zh += "超出正常的随机波动（z ≥ 2）：命中多于随机通常能给出的次数。";
-    } else if (z <= -2) {
-        zh += "低于正常的随机波动（z ≤ -2）：命中少于随机通常能给出的次数。";
-    } else {
-        zh += "在正常的随机波动之内（|z| < 2）：这段历史看不出此方法好于或差于随机。";
+    zh += "，z = " + Fixed(z, 2) + "。";
+    switch (band) {
+        case BandResult::TooShort:
+            zh += "回测不足 " + std::to_string(kBandStart) +
+                  " 期：历史太短，没有整段历史的随机带，看不出此方法好于或差于随机。";
+            break;
+        case BandResult::Inside:
+            zh += "累计命中始终在 95% 随机带之内：看不出此方法好于或差于随机。";
+            break;
+        case BandResult::Above:
+            zh += "累计命中曾高出 95% 随机带：某一时刻的命中多于 95% 的随机历史所能给出的。";
+            break;
+        case BandResult::Below:
+            zh += "累计命中曾低于 95% 随机带：某一时刻的命中少于 95% 的随机历史所能给出的。";
+            break;
+        case BandResult::AboveAndBelow:
+            zh +=
+                "累计命中曾高出、也曾低于 95% 随机带：某一时刻多于、另一时刻少于 95% "
+                "的随机历史所能给出的。";
+            break;
     }
 
     std::string en = "Over " + std::to_string(s.tested) + " tested draws the next draw was kept " +
@@ -407,15 +464,33 @@ void HtmlReport::WriteVerdict(const Summary& s, std::string& out) const {
     } else {
         en += amount + (excess > 0 ? " hits more" : " hits fewer") + " than chance";
     }
-    en += ", z = " + Fixed(z, 2) + ", ";
-    if (z >= 2) {
-        en += "more than ordinary chance variation gives (z ≥ 2).";
-    } else if (z <= -2) {
-        en += "fewer than ordinary chance variation gives (z ≤ -2).";
-    } else {
-        en +=
-            "within ordinary chance variation (|z| < 2): this history does not show the "
-            "method doing better or worse than chance.";
+    en += ", z = " + Fixed(z, 2) + ". ";
+    switch (band) {
+        case BandResult::TooShort:
+            en += "Fewer than " + std::to_string(kBandStart) +
+                  " tested draws: the history is too short for the chance band over the whole "
+                  "history, and shows nothing either way.";
+            break;
+        case BandResult::Inside:
+            en +=
+                "The running excess stayed inside the 95% chance band over the whole history: "
+                "no sign that the rules do better or worse than chance.";
+            break;
+        case BandResult::Above:
+            en +=
+                "The running excess left the 95% chance band above: at some point more hits "
+                "than 95% of chance histories would give.";
+            break;
+        case BandResult::Below:
+            en +=
+                "The running excess left the 95% chance band below: at some point fewer hits "
+                "than 95% of chance histories would give.";
+            break;
+        case BandResult::AboveAndBelow:
+            en +=
+                "The running excess left the 95% chance band above and below: at one point "
+                "more hits, at another fewer, than 95% of chance histories would give.";
+            break;
     }
     out += "<div class=\"verdict " + std::string(kind) + "\" id=\"verdict\"><p lang=\"zh-CN\">" +
            HtmlEscape(zh) + "</p><p lang=\"en\">" + HtmlEscape(en) + "</p></div>\n";

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "tolvex/backtest/band.h"
 #include "tolvex/history/decode.h"
 #include "tolvex/history/words.h"
 #include "tolvex/marks.h"
@@ -22,8 +23,14 @@ std::string_view Mark(bool hit) {
     return hit ? marks::kHit : marks::kMiss;
 }
 
+// true or false; no value when the history is too short for the band.
+std::optional<std::string> LeftBandValue(const Summary& s) {
+    const auto left = LeftBand(s);
+    return left ? std::optional<std::string>(*left ? "true" : "false") : std::nullopt;
+}
+
 // One figure of the CSV and JSON summaries: no value where nothing was tested (an empty CSV
-// field, a JSON null); the misses are the JSON summary's only.
+// field, a JSON null); the misses and the band's constant are the JSON summary's only.
 struct SummaryField {
     std::string_view name;
     std::optional<std::string> value;
@@ -46,6 +53,9 @@ std::vector<SummaryField> SummaryFields(const Summary& s) {
         {"z_score", fixed(s.ZScore(), 3)},
         {"longest_hit_run", std::to_string(s.longest_hit_run)},
         {"longest_miss_run", std::to_string(s.longest_miss_run)},
+        {"band_level", Fixed(kBandLevel, 2)},
+        {"band_constant", fixed(BandConstant(s.tested), 2), false},
+        {"left_band", LeftBandValue(s)},
     };
 }
 
@@ -130,6 +140,19 @@ std::string Percent(std::optional<double> rate) {
     return rate ? Fixed(*rate * 100.0, 2) + "%" : "n/a";
 }
 
+std::optional<std::string_view> ControlReplacement(std::string_view piece) {
+    if (piece.empty()) {
+        return std::nullopt;
+    }
+    const auto b = static_cast<unsigned char>(piece[0]);
+    const bool c0 = piece.size() == 1 && ((b < 0x20 && b != '\t') || b == 0x7F);
+    const bool c1 = piece.size() == 2 && b == 0xC2 && static_cast<unsigned char>(piece[1]) < 0xA0;
+    if (c0 || c1) {
+        return "\xEF\xBF\xBD";
+    }
+    return std::nullopt;
+}
+
 std::string TextLabel(std::string_view label, std::size_t columns) {
     const bool cut = DisplayWidth(label) > columns;
     const std::size_t room = cut ? columns - 1 : columns;
@@ -138,11 +161,13 @@ std::string TextLabel(std::string_view label, std::size_t columns) {
     for (std::size_t i = 0; i < label.size();) {
         const std::size_t n = Utf8Length(label, i);
         std::string_view piece = n == 0 ? std::string_view("\xEF\xBF\xBD") : label.substr(i, n);
-        const auto b = static_cast<unsigned char>(label[i]);
-        if (n == 1 && (b < 0x20 || b == 0x7F)) {
+        const auto control = ControlReplacement(piece);
+        if (control) {
+            piece = *control;
+        } else if (piece == "\t") {
             piece = " ";
         }
-        const std::size_t w = n == 1 ? 1 : DisplayWidth(piece);
+        const std::size_t w = n == 1 || control ? 1 : DisplayWidth(piece);
         if (width + w > room) {
             break;
         }
@@ -170,7 +195,6 @@ std::string JsonString(std::string_view text) {
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
         const char c = text[i];
-        const auto b = static_cast<unsigned char>(c);
         const std::size_t n = Utf8Length(text, i);
         if (n == 0) {
             out += "\\ufffd";
@@ -182,10 +206,8 @@ std::string JsonString(std::string_view text) {
             out += c;
         } else if (c == '\t') {
             out += "\\t";
-        } else if (b < 0x20 || b == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\u%04x", b);
-            out += hex;
+        } else if (ControlReplacement(text.substr(i, n))) {
+            out += "\\ufffd";
         } else {
             out.append(text.substr(i, n));
         }
@@ -196,11 +218,27 @@ std::string JsonString(std::string_view text) {
 }
 
 std::string CsvLabel(std::string_view text) {
-    // A spreadsheet runs a cell that starts with one of these as a formula.
-    if (!text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@')) {
-        return CsvField("'" + std::string(text));
+    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return (b < 0x20 && b != '\t') || b == 0x7F || b == 0xC2;  // 0xC2 leads U+0080 to U+00BF
+    });
+    std::string shown;
+    if (plain) {
+        shown = text;
     }
-    return CsvField(text);
+    for (std::size_t i = 0; !plain && i < text.size();) {
+        const std::size_t n = std::max<std::size_t>(Utf8Length(text, i), 1);
+        const std::string_view piece = text.substr(i, n);
+        const auto control = ControlReplacement(piece);
+        shown += control ? *control : piece;
+        i += n;
+    }
+    // A spreadsheet runs a cell that starts with one of these as a formula.
+    if (!shown.empty() &&
+        (shown[0] == '=' || shown[0] == '+' || shown[0] == '-' || shown[0] == '@')) {
+        shown.insert(0, 1, '\'');
+    }
+    return CsvField(shown);
 }
 
 std::string CsvField(std::string_view text) {
@@ -216,6 +254,32 @@ std::string CsvField(std::string_view text) {
     }
     out += '"';
     return out;
+}
+
+std::string BandText(const Summary& s) {
+    const BandResult band = CheckBand(s);
+    if (band == BandResult::TooShort) {
+        return "none: fewer than " + std::to_string(kBandStart) +
+               " tested draws, too short for the 95% band over the whole history";
+    }
+    const std::string band_is = "the 95% band over the whole history, ±" +
+                                Fixed(*BandConstant(s.tested), 2) + " sd from tested draw " +
+                                std::to_string(kBandStart) + " on";
+    switch (band) {
+        case BandResult::Inside:
+            return "stayed inside " + band_is +
+                   ": no sign that the rules do better or worse than chance";
+        case BandResult::Above:
+            return "left " + band_is +
+                   ", above: at some point more hits than 95% of chance histories would give";
+        case BandResult::Below:
+            return "left " + band_is +
+                   ", below: at some point fewer hits than 95% of chance histories would give";
+        default:
+            return "left " + band_is +
+                   ", above and below: at some point more hits, at another fewer, than 95% of "
+                   "chance histories would give";
+    }
 }
 
 std::string SummaryText(const Summary& s) {
@@ -238,8 +302,8 @@ std::string SummaryText(const Summary& s) {
     if (s.tested > 0) {
         const auto z = s.ZScore();
         out += "difference     " + Thousandths(s.ExcessThousandths()) +
-               " hits, z = " + (z ? Fixed(*z, 2) : "n/a") +
-               " (a z between -2 and 2 is ordinary chance variation)\n";
+               " hits, z = " + (z ? Fixed(*z, 2) : "n/a") + "\n";
+        out += "chance band    " + BandText(s) + "\n";
         out += "longest runs   " + Plural(s.longest_hit_run, "hit", "hits") + ", " +
                Plural(s.longest_miss_run, "miss", "misses") + "\n";
     }

@@ -20,7 +20,12 @@ TEST(JsonString, EscapesAndRepairs) {
         {"", R"("")"},
         {"2024001", R"("2024001")"},
         {"a\"b\\c", R"("a\"b\\c")"},
-        {"a\tb\x01\x7f", R"("a\tb\u0001\u007f")"},
+        {"a\tb\x01\x7f", R"("a\tb\ufffd\ufffd")"},  // no control characters but tabs
+        {std::string("a\0b\x1b\xC2\x85", 6), R"("a\ufffdb\ufffd\ufffd")"},  // NUL, ESC, C1
+        {"a\xC2\xA0"
+         "b",
+         "\"a\xC2\xA0"
+         "b\""},                                                // a no-break space stays
         {"\xE4\xB8\xAD", "\"\xE4\xB8\xAD\""},                   // valid UTF-8 stays
         {"\xF0\x9F\x8E\xB2", "\"\xF0\x9F\x8E\xB2\""},           // four bytes
         {"\xD6\xD0", R"("\ufffd\ufffd")"},                      // a GBK character is not UTF-8
@@ -35,7 +40,7 @@ TEST(JsonString, EscapesAndRepairs) {
 }
 
 // A field is quoted only when it must be; a label that a spreadsheet would take for a formula
-// is defused with a leading apostrophe.
+// is defused with a leading apostrophe, and its control characters are shown as U+FFFD.
 TEST(CsvField, QuotesOnlyWhenNeededAndDefusesFormulas) {
     const struct {
         std::string (*write)(std::string_view);
@@ -52,6 +57,13 @@ TEST(CsvField, QuotesOnlyWhenNeededAndDefusesFormulas) {
         {CsvLabel, "@A1", "'@A1"},
         {CsvLabel, "2024-01-09", "2024-01-09"},
         {CsvLabel, "", ""},
+        // Control characters show as U+FFFD, tabs stay; neither starts a formula.
+        {CsvLabel, std::string("a\0b\x07", 4),
+         "a\xEF\xBF\xBD"
+         "b\xEF\xBF\xBD"},
+        {CsvLabel, "a\tb,\x7f", "\"a\tb,\xEF\xBF\xBD\""},
+        {CsvLabel, "\x01=1", "\xEF\xBF\xBD=1"},
+        {CsvLabel, "\xC2\x9F\xC2\xA0\xD6", "\xEF\xBF\xBD\xC2\xA0\xD6"},  // C1; bad bytes stay
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.write(c.in), c.out) << c.in;
@@ -93,9 +105,14 @@ TEST(ReportWriter, TextColumnsLineUpWhateverTheLabel) {
     for (int i = 0; i < 30; ++i) {
         long_label += "\xE7\xA6\x8F";  // 福: 60 columns in all
     }
-    const std::string labels[] = {"2024001", "",         "\xE7\xA6\x8F\xE5\xBD\xA9 3D",
-                                  "a\tb",    long_label, std::string(45, 'x'),
-                                  "\xD6\xD0"};
+    const std::string labels[] = {"2024001",
+                                  "",
+                                  "\xE7\xA6\x8F\xE5\xBD\xA9 3D",
+                                  "a\tb",
+                                  long_label,
+                                  std::string(45, 'x'),
+                                  "\xD6\xD0",
+                                  std::string("a\0b\x07", 4)};
     std::size_t width = 0;
     for (const auto& l : labels) {
         width = std::max(width, LabelWidth(l));
@@ -110,11 +127,11 @@ TEST(ReportWriter, TextColumnsLineUpWhateverTheLabel) {
     Summary s;
     w.End(s);
     const auto lines = Lines(out);
-    ASSERT_GE(lines.size(), 8u);
+    ASSERT_GE(lines.size(), 9u);
     const std::size_t column = Column(lines[0], "prev");
     // "   line  " and two blanks around the label column, which takes at most 40
     EXPECT_EQ(column, 9u + kLabelColumns + 2);
-    for (std::size_t i = 1; i <= 7; ++i) {
+    for (std::size_t i = 1; i <= 8; ++i) {
         SCOPED_TRACE(lines[i]);
         EXPECT_EQ(Column(lines[i], "123   456   " + std::to_string(99 + i)), column);
         EXPECT_EQ(lines[i].find('\t'), std::string::npos);
@@ -122,6 +139,9 @@ TEST(ReportWriter, TextColumnsLineUpWhateverTheLabel) {
     EXPECT_NE(lines[5].find("\xE7\xA6\x8F\xE2\x80\xA6"), std::string::npos);  // cut: 福…
     EXPECT_NE(lines[6].find(std::string(39, 'x') + "\xE2\x80\xA6"), std::string::npos);
     EXPECT_NE(lines[7].find("\xEF\xBF\xBD\xEF\xBF\xBD"), std::string::npos);  // not UTF-8
+    EXPECT_NE(lines[8].find("a\xEF\xBF\xBD"
+                            "b\xEF\xBF\xBD "),
+              std::string::npos);  // control bytes
 }
 
 TEST(ReportWriter, SummaryOfNothingTestedSaysSo) {
@@ -135,11 +155,14 @@ TEST(ReportWriter, SummaryOfNothingTestedSaysSo) {
         if (f == Format::Json) {
             EXPECT_NE(out.find("\"hit_rate\":null"), std::string::npos) << out;
             EXPECT_NE(out.find("\"tested\":0"), std::string::npos) << out;
+            EXPECT_NE(out.find("\"band_level\":0.95,\"band_constant\":null,\"left_band\":null"),
+                      std::string::npos)
+                << out;
         } else if (f == Format::Text) {
             EXPECT_NE(out.find("at least three draws"), std::string::npos) << out;
             EXPECT_NE(out.find("n/a"), std::string::npos) << out;
         } else {
-            EXPECT_EQ(Lines(out).back(), "2,0,0,,0.000,,0.000,,0,0") << out;
+            EXPECT_EQ(Lines(out).back(), "2,0,0,,0.000,,0.000,,0,0,0.95,") << out;
         }
     }
 }

@@ -112,7 +112,8 @@ TEST(RunCli, CommandsAndErrors) {
          "000\n000\n111\n",
          0,
          "draws,tested,hits,hit_rate,expected_hits,chance_rate,excess_hits,z_score,"
-         "longest_hit_run,longest_miss_run\n3,1,0,0.000000,0.720,0.720000,-0.720,-1.604,0,1\n",
+         "longest_hit_run,longest_miss_run,band_level,left_band\n"
+         "3,1,0,0.000000,0.720,0.720000,-0.720,-1.604,0,1,0.95,\n",
          {}},
         {{"frobnicate"}, "", 2, "", {"unknown command 'frobnicate'"}},
         {{}, "", 2, "", {"usage:"}},

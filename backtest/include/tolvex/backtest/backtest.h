@@ -34,6 +34,9 @@ struct Summary {
     std::uint64_t variance_e6 = 0;
     std::uint64_t longest_hit_run = 0;
     std::uint64_t longest_miss_run = 0;
+    /// The highest and lowest running excess (hits less expected hits) in standard deviations
+    /// of chance, over the tested draws from the band's start (band.h) on; 0 before it.
+    double band_high = 0, band_low = 0;
 
     /// Counts one tested draw: whether it was kept, and how many numbers were.
     void Count(int kept, bool hit) {

@@ -6,6 +6,7 @@
 #include <deque>
 #include <limits>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,8 +17,8 @@
 
 namespace tolvex::backtest {
 
-/// `text` for HTML text and attribute values: & < > " ' as references, control bytes as blanks,
-/// bytes that are not UTF-8 as U+FFFD.
+/// `text` for HTML text and attribute values: & < > " ' as references, control characters as
+/// ControlReplacement (report.h) says, bytes that are not UTF-8 as U+FFFD.
 std::string HtmlEscape(std::string_view text);
 
 /// The period a label's key places a draw in, as yyyymm with month 0 when only the year is
@@ -42,10 +43,10 @@ class ThinnedSeries {
         double value;
     };
 
-    /// For `count` values in at most `buckets` buckets.
-    ThinnedSeries(std::uint64_t count, std::size_t buckets);
+    /// For `count` values in at most `buckets` buckets, the first value at index `first`.
+    ThinnedSeries(std::uint64_t count, std::size_t buckets, std::uint64_t first = 0);
 
-    /// Adds the value of the next tested draw (index i, in order from 0).
+    /// Adds the value of the next tested draw (index i, in order from `first`).
     void Add(double value);
     /// The points so far; complete after the last Add.
     const std::vector<Point>& points();
@@ -65,7 +66,7 @@ class ThinnedSeries {
 struct HtmlOptions {
     std::int64_t made_at = 0;  ///< when the report was made, seconds since 1970 UTC
     std::string version;
-    /// The struck draws listed, the most recent; the rest are counted.
+    /// The struck draws listed, the most recent (newest first); the rest are counted.
     std::uint64_t struck_rows = 10000;
 };
 
@@ -96,7 +97,12 @@ class HtmlReport {
         std::string first, last;  // the names of its first and last draw
     };
 
-    std::string DrawName(const Row& row, std::uint64_t key) const;
+    /// The date (yyyymmdd) a draw's label holds, in its key or another of its fields; 0 without.
+    std::uint64_t LabelDate(const Row& row, std::uint64_t key);
+    /// A draw's name on the axes and in the periods: its date, its issue number or its line.
+    std::string DrawName(const Row& row, std::uint64_t key, std::uint64_t date) const;
+    /// The ticks of the time axis, from tick_index_, whose names do not overlap.
+    std::vector<std::size_t> ChooseTicks() const;
     void WriteHeader(std::string& out) const;
     void WriteVerdict(const Summary& s, std::string& out) const;
     void WriteExcessChart(std::string& out);
@@ -115,9 +121,11 @@ class HtmlReport {
     std::int64_t excess_e3_ = 0;
     std::uint64_t variance_e6_ = 0;
     ThinnedSeries excess_;
-    std::vector<ThinnedSeries::Point> band_;  // two standard deviations at each bucket's end
+    std::optional<double> band_c_;            // the band's constant c(N); none under 30 draws
+    std::vector<ThinnedSeries::Point> band_;  // c(N) standard deviations at each bucket's end
 
-    bool window_[100] = {};  // the last 100 verdicts, a ring
+    static constexpr std::uint64_t kShortWindow = 30, kLongWindow = 100;
+    bool window_[kLongWindow] = {};  // the last 100 verdicts, a ring
     std::uint64_t in30_ = 0, in100_ = 0;
     ThinnedSeries rate30_, rate100_;
 
@@ -131,7 +139,11 @@ class HtmlReport {
     std::vector<Block> blocks_;  // consecutive tested draws, when labels give no years
     std::uint64_t block_size_ = 1;
 
-    std::vector<std::uint64_t> tick_index_;
+    std::vector<history::Field> fields_;
+    static constexpr int kDateUnknown = -1, kNoDate = -2;
+    int date_field_ = kDateUnknown;  // the label field that holds a date
+
+    std::vector<std::uint64_t> tick_index_;  // candidates, chosen from by ChooseTicks
     std::vector<std::string> tick_name_;
 
     std::deque<Struck> struck_;

@@ -51,21 +51,32 @@ constexpr std::size_t kLabelColumns = 40;
 /// or control byte shown as one blank takes one), at most kLabelColumns.
 std::size_t LabelWidth(std::string_view label);
 
-/// The label as the text report shows it, cut to `columns` display columns: control bytes as
-/// blanks, bytes that are not UTF-8 as U+FFFD.
+/// How every report shows a control character of a label (U+0000 to U+001F but the tab,
+/// U+007F, U+0080 to U+009F): as U+FFFD; no value for the rest. A tab, which separates the
+/// fields of a label, stays a tab in CSV and JSON and is one blank in text and HTML.
+/// `piece` is one UTF-8 character.
+std::optional<std::string_view> ControlReplacement(std::string_view piece);
+
+/// The label as the text report shows it, cut to `columns` display columns: control
+/// characters as ControlReplacement says, bytes that are not UTF-8 as U+FFFD.
 std::string TextLabel(std::string_view label, std::size_t columns = kLabelColumns);
+
+/// What the whole-history chance band (band.h) says of the history, in one line of English.
+std::string BandText(const Summary& summary);
 
 /// The summary as the text report ends: hit rate beside the rate chance gives.
 std::string SummaryText(const Summary& summary);
 
-/// `text` as a JSON string, quotes included; bytes that are not valid UTF-8 become U+FFFD.
+/// `text` as a JSON string, quotes included; bytes that are not valid UTF-8 become U+FFFD,
+/// control characters as ControlReplacement says.
 std::string JsonString(std::string_view text);
 
 /// `text` as one CSV field, quoted when it holds a comma, a quote, a tab or a line end.
 std::string CsvField(std::string_view text);
 
 /// A label as a CSV field: one that starts with = + - or @ gets a leading apostrophe, so
-/// that spreadsheets show it instead of running it as a formula.
+/// that spreadsheets show it instead of running it as a formula; control characters as
+/// ControlReplacement says.
 std::string CsvLabel(std::string_view text);
 
 /// Appends a draw (0..999) as three digits, and a count in decimal digits.
