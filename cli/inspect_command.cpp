@@ -102,21 +102,7 @@ std::string DescribeReading(const HistoryInfo& info) {
             }
         }
     }
-    out += "\norder        ";
-    out += info.order == Order::NewestFirst ? "newest first" : "oldest first";
-    switch (info.order_source) {
-        case HistoryInfo::OrderSource::Option:
-            out += info.order == Order::NewestFirst ? " (--newest-first)" : " (--oldest-first)";
-            break;
-        case HistoryInfo::OrderSource::Labels:
-            out += std::string(" (the ") +
-                   (layout.key == KeyKind::Issue ? "issue numbers" : "dates") + " run " +
-                   (info.order == Order::NewestFirst ? "down" : "up") + ")";
-            break;
-        case HistoryInfo::OrderSource::Default:
-            out += " (as written: the labels do not tell)";
-            break;
-    }
+    out += "\norder        " + OrderDescription(info);
     out += "\ndraws        " + std::to_string(info.draws) + " from " +
            Plural(info.data_lines, "line", "lines") + "\n";
     std::size_t width = 0;
@@ -140,6 +126,14 @@ std::string DescribeReading(const HistoryInfo& info) {
         out += info.skipped_invalid > info.invalid_lines.size() ? ", ...)" : ")";
     }
     out += "\n";
+    if (const std::string skipped = SkippedLines(info); !skipped.empty()) {
+        out += "             " + skipped + "\n";
+    }
+    if (info.padded > 0) {
+        out += "padded       " + Plural(info.padded, "draw", "draws") +
+               " written without leading zeros (first on line " +
+               std::to_string(info.padded_first) + "), read as three digits\n";
+    }
     return out;
 }
 

@@ -352,21 +352,9 @@ void HtmlReport::WriteHeader(std::string& out) const {
     }
     row("号码列", "Draw column", HtmlEscape(column));
 
-    const bool newest = info_.order == Order::NewestFirst;
-    std::string order = newest ? "从新到旧 newest first" : "从旧到新 oldest first";
-    switch (info_.order_source) {
-        case HistoryInfo::OrderSource::Option:
-            order += newest ? " (--newest-first)" : " (--oldest-first)";
-            break;
-        case HistoryInfo::OrderSource::Labels:
-            order += std::string(" (the ") +
-                     (layout.key == KeyKind::Issue ? "issue numbers" : "dates") + " run " +
-                     (newest ? "down" : "up") + ")";
-            break;
-        case HistoryInfo::OrderSource::Default:
-            order += " (as written: the labels do not tell)";
-            break;
-    }
+    std::string order =
+        std::string(info_.order == Order::NewestFirst ? "从新到旧 " : "从旧到新 ") +
+        OrderDescription(info_);
     row("顺序", "Order", HtmlEscape(order));
 
     std::string draws = std::to_string(info_.draws) + (info_.draws == 1 ? " draw" : " draws") +
@@ -376,6 +364,9 @@ void HtmlReport::WriteHeader(std::string& out) const {
     if (info_.skipped_invalid > 0) {
         draws += "; " + std::to_string(info_.skipped_invalid) +
                  " lines that did not fit skipped (--skip-invalid)";
+    }
+    if (const std::string skipped = SkippedLines(info_); !skipped.empty()) {
+        draws += "; " + skipped;
     }
     row("期数", "Draws", HtmlEscape(draws));
 

@@ -60,6 +60,7 @@ class Detector {
             lines_.push_back(std::move(s));
         }
         DecideHeader(comment);
+        DropPendingRows();
         need_ = options.lenient ? lines_.size() / 2 + 1 : lines_.size();
         DecideColumns();
         Gather();
@@ -100,6 +101,14 @@ class Detector {
         layout.exact = exact_;
         layout.header_line = header_line_;
         layout.header = header_;
+        if (const Split* pending = PendingWordWithoutHeader()) {
+            error = {ReadErrorKind::NoDrawColumn, pending->number, {},
+                     "a draw still to come stands on this line, and no header names the draw's "
+                     "column, so which column holds the draw cannot be told: " +
+                         std::string(pending->text) +
+                         "\n(add a header line naming the columns, e.g. 期号 开奖号码 试机号)"};
+            return Outcome::Failed;
+        }
         if (!options_.columns.empty()) {
             if (!ChooseGiven(layout.draws, error)) {
                 error.kind = ReadErrorKind::BadColumnOption;
@@ -112,9 +121,26 @@ class Detector {
                 return o;
             }
         }
+        if (!pending_.empty() || header_draw_) {
+            // Rows with no draw yet were left out by the header's draw column: it must be the
+            // column chosen.
+            const bool same = layout.draws.size() == 1 && layout.draws[0].width == 1 &&
+                              header_draw_ && layout.draws[0].column == *header_draw_ &&
+                              exact_ && header_.size() >= columns_;
+            if (same) {
+                layout.pending_column = *header_draw_;
+            } else if (!pending_.empty()) {
+                error = {ReadErrorKind::NoDrawColumn, pending_[0].number, {},
+                         "no draw found in: " + std::string(pending_[0].text)};
+                return Outcome::Failed;
+            }
+        }
         DecideLabel(layout);
         return Outcome::Chosen;
     }
+
+    // Whether the header names the draw's column (and the delimiter splits it into columns).
+    bool HeaderNamesDraw() const { return header_draw_.has_value() && header_.size() > 1; }
 
     // The first line that stops a draw from being read, with the reason, for when no column
     // holds a draw on every line.
@@ -188,6 +214,52 @@ class Detector {
                 header_.emplace_back(FieldValue(text, f));
             }
         }
+    }
+
+    // The header's one column named as the draw's, if any.
+    std::optional<std::size_t> HeaderDrawColumn() const {
+        std::optional<std::size_t> found;
+        for (std::size_t i = 0; i < header_.size(); ++i) {
+            if (IsDrawName(header_[i])) {
+                if (found) {
+                    return std::nullopt;
+                }
+                found = i;
+            }
+        }
+        return found;
+    }
+
+    // Rows whose cell under the header's draw name is empty or pending: no draw yet.
+    void DropPendingRows() {
+        header_draw_ = HeaderDrawColumn();
+        if (!header_draw_ || delimiter_ == Delimiter::None) {
+            return;
+        }
+        const std::size_t c = *header_draw_;
+        std::erase_if(lines_, [&](const Split& s) {
+            const bool pending =
+                s.fields.size() <= header_.size() &&
+                (s.fields.size() <= c || IsPendingDraw(FieldValue(s.text, s.fields[c])));
+            if (pending) {
+                pending_.push_back(s);
+            }
+            return pending;
+        });
+    }
+
+    const Split* PendingWordWithoutHeader() const {
+        if (header_draw_) {
+            return nullptr;
+        }
+        for (const auto& s : lines_) {
+            for (const Field& f : s.fields) {
+                if (IsPendingWord(FieldValue(s.text, f))) {
+                    return &s;
+                }
+            }
+        }
+        return nullptr;
     }
 
     void DecideColumns() {
@@ -416,7 +488,7 @@ class Detector {
                 continue;
             }
             const std::string_view v = Value(s, layout.key_column);
-            const auto key = layout.key == KeyKind::Issue ? IssueKey(v) : DateKey(v);
+            const auto key = OrderKey(layout.key, v, last.value_or(0));
             if (!key) {
                 continue;
             }
@@ -448,6 +520,8 @@ class Detector {
     std::size_t mode_ = 0;  // the most common number of fields
     bool exact_ = true;
     std::vector<Column> cols_;
+    std::optional<std::size_t> header_draw_;  // the header's column named as the draw's
+    std::vector<Split> pending_;              // rows with no draw yet, left out
 };
 
 }  // namespace tolvex::history::detail

@@ -48,6 +48,12 @@ Detection DetectLayout(std::span<const SampleLine> data, const SampleLine* comme
                 }
                 break;
             case Detector::Outcome::None:
+                if (detector.HeaderNamesDraw() && d != Delimiter::Blanks) {
+                    // A column the header names stays the draw's: never split the lines
+                    // another way and count columns anew.
+                    result.error = detector.Trouble();
+                    return result;
+                }
                 if (!first_error) {
                     first_error = detector.Trouble();
                 }

@@ -296,19 +296,26 @@ bool HistoryReader::NextLine(std::string_view& text, std::uint64_t& number, bool
     return true;
 }
 
-bool HistoryReader::ReadLine(std::string_view text, std::uint64_t number, std::string& reason) {
+HistoryReader::LineResult HistoryReader::ReadLine(std::string_view text, std::uint64_t number,
+                                                  std::string& reason) {
     const Layout& layout = info_.layout;
     SplitFields(text, layout.delimiter, fields_);
     const std::size_t n = fields_.size();
+    if (layout.pending_column && n <= layout.columns &&
+        (n <= *layout.pending_column ||
+         IsPendingDraw(FieldValue(text, fields_[*layout.pending_column])))) {
+        Skipped(SkipKind::Pending, number);
+        return LineResult::Skip;
+    }
     if (layout.exact ? n != layout.columns : n < layout.columns) {
         reason = std::to_string(n) + (n == 1 ? " field" : " fields") + " (" +
                  std::string(DelimiterName(layout.delimiter)) + ") where the lines have " +
                  std::to_string(layout.columns);
-        return false;
+        return LineResult::Bad;
     }
     if (layout.draws.empty()) {
         reason = "no draw found";
-        return false;
+        return LineResult::Bad;
     }
     const std::size_t extra = n - layout.columns;
     // The label: the fields before the draw, as written.
@@ -336,26 +343,6 @@ bool HistoryReader::ReadLine(std::string_view text, std::uint64_t number, std::s
             label = TrimLabel(label_);
         }
     }
-    std::uint64_t line_key = 0;
-    if (layout.key != KeyKind::None) {
-        const std::string_view v = ColumnText(text, fields_, layout, layout.key_column);
-        const auto key = layout.key == KeyKind::Issue ? IssueKey(v) : DateKey(v);
-        if (!key) {
-            reason = "'" + std::string(v) + "' is not one of the " +
-                     std::string(KeyName(layout.key)) + " the other lines have";
-            return false;
-        }
-        if (last_key_ && layout.label_order != Order::Unknown &&
-            (layout.label_order == Order::OldestFirst ? *key < *last_key_ : *key > *last_key_)) {
-            reason = "'" + std::string(v) + "' is out of order after line " +
-                     std::to_string(last_key_line_) + " (the " + std::string(KeyName(layout.key)) +
-                     " run " + (layout.label_order == Order::OldestFirst ? "up" : "down") + ")";
-            return false;
-        }
-        last_key_ = key;
-        last_key_line_ = number;
-        line_key = *key;
-    }
     pending_.clear();
     pending_pos_ = 0;
     for (const DrawColumn& d : layout.draws) {
@@ -373,9 +360,67 @@ bool HistoryReader::ReadLine(std::string_view text, std::uint64_t number, std::s
         }
         if (value < 0) {
             reason = "no draw in " + DescribeColumn(d);
-            return false;
+            return LineResult::Bad;
         }
-        pending_.push_back({static_cast<std::uint16_t>(value), number, label, line_key});
+        pending_.push_back({static_cast<std::uint16_t>(value), number, label, 0});
+    }
+    if (layout.key != KeyKind::None) {
+        const std::string_view v = ColumnText(text, fields_, layout, layout.key_column);
+        const auto key = OrderKey(layout.key, v, last_key_.value_or(0));
+        if (!key) {
+            reason = "'" + std::string(v) + "' is not one of the " +
+                     std::string(KeyName(layout.key)) + " the other lines have";
+            return LineResult::Bad;
+        }
+        const bool oldest = layout.label_order != Order::NewestFirst;
+        const bool behind = last_key_ && (oldest ? *key < *last_key_ : *key > *last_key_);
+        if (layout.key == KeyKind::Issue && last_key_ && (behind || *key == *last_key_)) {
+            // The same issue again: where copied pages overlap, the same draw; else a conflict.
+            for (const Recent& r : recent_) {
+                if (r.key != *key || r.count == 0) {
+                    continue;
+                }
+                bool same = r.count == pending_.size();
+                for (std::size_t i = 0; same && i < pending_.size(); ++i) {
+                    same = r.draws[i] == pending_[i].number;
+                }
+                if (same) {
+                    pending_.clear();
+                    Skipped(SkipKind::Duplicate, number);
+                    return LineResult::Skip;
+                }
+                reason = "issue " + std::string(v) + " stands twice with different draws: line " +
+                         std::to_string(r.line) + " and line " + std::to_string(number) +
+                         "; which is right cannot be told";
+                return LineResult::Conflict;
+            }
+        }
+        if (behind && layout.label_order != Order::Unknown) {
+            reason = "'" + std::string(v) + "' is out of order after line " +
+                     std::to_string(last_key_line_) + " (the " + std::string(KeyName(layout.key)) +
+                     " run " + (oldest ? "up" : "down") + ")";
+            return LineResult::Bad;
+        }
+        if (!behind) {
+            last_key_ = key;
+            last_key_line_ = number;
+        }
+        const bool yearless = layout.key == KeyKind::Date && DateKey(v) && IsYearless(*DateKey(v));
+        for (HistoryDraw& d : pending_) {
+            d.key = yearless ? 0 : *key;
+        }
+        if (layout.key == KeyKind::Issue && pending_.size() <= 4) {
+            if (recent_.size() < kRecent) {
+                recent_.emplace_back();
+            }
+            Recent& r = recent_[recent_next_++ % kRecent];
+            r.key = *key;
+            r.line = number;
+            r.count = static_cast<std::uint8_t>(pending_.size());
+            for (std::size_t i = 0; i < pending_.size(); ++i) {
+                r.draws[i] = pending_[i].number;
+            }
+        }
     }
     if (pending_.size() > 1) {
         // Several draws on a line: each label says which column it came from.
@@ -388,7 +433,14 @@ bool HistoryReader::ReadLine(std::string_view text, std::uint64_t number, std::s
             pending_[i].label = labels_[i];
         }
     }
-    return true;
+    return LineResult::Read;
+}
+
+void HistoryReader::Skipped(SkipKind kind, std::uint64_t line) {
+    const auto k = static_cast<std::size_t>(kind);
+    if (info_.skipped[k]++ == 0) {
+        info_.skipped_first[k] = line;
+    }
 }
 
 bool HistoryReader::Next(HistoryDraw& draw) {
@@ -420,11 +472,20 @@ bool HistoryReader::Next(HistoryDraw& draw) {
         } else if (Classify(text) != LineClass::Data) {
             ++info_.skipped_blank;
             continue;
-        } else if (ReadLine(text, number, reason)) {
-            ++info_.data_lines;
-            draw = pending_[pending_pos_++];
-            Keep(draw);
-            return true;
+        } else {
+            const LineResult result = ReadLine(text, number, reason);
+            if (result == LineResult::Read) {
+                ++info_.data_lines;
+                draw = pending_[pending_pos_++];
+                Keep(draw);
+                return true;
+            }
+            if (result == LineResult::Skip) {
+                continue;
+            }
+            if (result == LineResult::Conflict) {
+                return Fail(ReadErrorKind::DuplicateIssue, number, reason + ": " + ShowLine(text));
+            }
         }
         if (!options_.skip_invalid) {
             return Fail(undecodable ? ReadErrorKind::NotInEncoding : ReadErrorKind::LineDoesNotFit,
@@ -482,12 +543,71 @@ void HistoryReader::Finish() {
     info_.newest = std::move(last);
 }
 
+std::string SkippedLines(const HistoryInfo& info) {
+    static constexpr std::string_view kNames[kSkipKinds][2] = {
+        {"a row with no draw yet", "rows with no draw yet"},
+        {"a duplicate of an issue before", "duplicates of issues before"},
+        {"a title row", "title rows"},
+        {"a second header row", "second header rows"},
+        {"a repeated header", "repeated headers"},
+        {"a totals row", "totals rows"},
+        {"a footer", "footer lines"},
+        {"a table's separator row", "separator rows"},
+        {"a // comment", "// comments"},
+    };
+    std::uint64_t total = 0;
+    std::string kinds;
+    for (std::size_t k = 0; k < kSkipKinds; ++k) {
+        const std::uint64_t n = info.skipped[k];
+        if (n == 0) {
+            continue;
+        }
+        total += n;
+        kinds += kinds.empty() ? "" : ", ";
+        kinds += n == 1 ? std::string(kNames[k][0])
+                        : std::to_string(n) + " " + std::string(kNames[k][1]);
+        kinds += " (line " + std::to_string(info.skipped_first[k]) + (n > 1 ? ", ...)" : ")");
+    }
+    if (total == 0) {
+        return "";
+    }
+    return "skipped " + std::to_string(total) + (total == 1 ? " line: " : " lines: ") + kinds;
+}
+
+std::string OrderDescription(const HistoryInfo& info) {
+    const bool newest = info.order == Order::NewestFirst;
+    switch (info.order_source) {
+        case HistoryInfo::OrderSource::Option:
+            return newest ? "newest first (--newest-first)" : "oldest first (--oldest-first)";
+        case HistoryInfo::OrderSource::Labels:
+            return std::string(newest ? "newest first" : "oldest first") + " (the " +
+                   std::string(KeyName(info.layout.key)) + " run " + (newest ? "down" : "up") +
+                   ")";
+        case HistoryInfo::OrderSource::Default:
+            break;
+    }
+    return "read as written, oldest first; give --newest-first if that is wrong";
+}
+
 std::vector<std::string> HistoryReader::Notes() const {
     std::vector<std::string> notes;
     if (info_.order_source == HistoryInfo::OrderSource::Labels &&
         info_.order == Order::NewestFirst) {
         notes.push_back(info_.name + ": the " + std::string(KeyName(info_.layout.key)) +
                         " run down: read newest first");
+    }
+    if (info_.order_source == HistoryInfo::OrderSource::Default && info_.draws > 1) {
+        notes.push_back(info_.name + ": nothing in the file tells the order: " +
+                        OrderDescription(info_));
+    }
+    if (const std::string skipped = SkippedLines(info_); !skipped.empty()) {
+        notes.push_back(info_.name + ": " + skipped);
+    }
+    if (info_.padded > 0) {
+        notes.push_back(info_.name + ": " + std::to_string(info_.padded) +
+                        (info_.padded == 1 ? " draw" : " draws") +
+                        " written without leading zeros read as three digits (first on line " +
+                        std::to_string(info_.padded_first) + ": 42 is 042)");
     }
     if (info_.skipped_invalid > 0) {
         std::string note = info_.name + ": skipped " + std::to_string(info_.skipped_invalid) +

@@ -57,17 +57,33 @@ FieldKind ClassifyField(std::string_view value);
 /// The draw 0..999 a Draw or Joined field holds.
 std::optional<int> FieldDraw(std::string_view value);
 
-/// Sort keys: an issue number's value, a date as yyyymmdd.
+enum class KeyKind : std::uint8_t { None, Issue, Date };
+enum class Order : std::uint8_t { Unknown, OldestFirst, NewestFirst };
+
+/// Sort keys: an issue number's value, a date as yyyymmdd. A two-digit year is 20yy; a date
+/// without a year (01-16, 03月12日) gives mmdd, which IsYearless tells apart.
 std::optional<std::uint64_t> IssueKey(std::string_view value);
 std::optional<std::uint64_t> DateKey(std::string_view value);
+bool IsYearless(std::uint64_t date_key);
+/// A yearless date (mmdd) given the year that puts it closest to the date before it (a
+/// full key, or mmdd with a running year): 01-02 after 12-30 is in the year after.
+std::uint64_t WithYear(std::uint64_t before, std::uint64_t yearless);
+
+/// Where a draw will stand but does not yet: an empty cell, 待开奖, 未开奖, "-", "—", or other
+/// text without a digit.
+bool IsPendingDraw(std::string_view value);
+/// A word that says the draw is still to come (待开奖, 未开奖, ...), not a lone dash.
+bool IsPendingWord(std::string_view value);
+
+/// The sort key of a label's issue number or date; `before` is the key of the line before
+/// (0: none), from which a date without a year takes its year.
+std::optional<std::uint64_t> OrderKey(KeyKind kind, std::string_view value, std::uint64_t before);
 
 /// Column names: those that name the draw (开奖号码, Winning Numbers, ...) and those that name
 /// something a draw never is (试机号, Bonus, 和值, Date, ...). Case and blanks do not count.
 bool IsDrawName(std::string_view name);
 bool IsOtherName(std::string_view name);
 
-enum class KeyKind : std::uint8_t { None, Issue, Date };
-enum class Order : std::uint8_t { Unknown, OldestFirst, NewestFirst };
 
 /// Where a draw stands: one field, or three adjacent single-digit fields.
 struct DrawColumn {
@@ -89,6 +105,10 @@ struct Layout {
     std::vector<std::string> header;  ///< the header's names, one per field as written
     std::vector<DrawColumn> draws;    ///< several: read in this order on each line
     std::string chosen_by;            ///< why these columns, for the user
+    /// The header names the draw's column and it is this one: a line whose cell here is
+    /// empty or pending (IsPendingDraw), with no more fields than the header, is a row with
+    /// no draw yet.
+    std::optional<std::size_t> pending_column;
     std::size_t label_columns = 0;    ///< columns [0, label_columns) form the label
     std::size_t key_column = 0;       ///< the label column that orders the lines
     KeyKind key = KeyKind::None;
@@ -120,6 +140,7 @@ enum class ReadErrorKind : std::uint8_t {
     BadColumnOption,    ///< a --column value names no column that holds the draw
     OrderContradicted,  ///< --newest-first or --oldest-first against the labels' order
     LineDoesNotFit,     ///< a line after the opening part does not fit the layout
+    DuplicateIssue,     ///< the same issue twice with different draws
 };
 
 /// A failure to read a history, as data: nothing need take its message apart.
