@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 namespace tolvex::history {
 namespace {
@@ -22,25 +23,156 @@ std::string_view TrimLabel(std::string_view label) {
     return label;
 }
 
-// Blank lines hold nothing but spaces, tabs, no-break and ideographic spaces; comments start
-// with '#' after those.
-enum class LineClass { Blank, Comment, Data };
+// Blank lines hold nothing but spaces, tabs, no-break and ideographic spaces (and a DOS
+// end-of-file mark); comments start with '#' after those. Some data lines are known not to be
+// draws: // comments, a table's separator row, totals and footers.
+enum class LineClass { Blank, Comment, Data, Skip };
 
-LineClass Classify(std::string_view text) {
+struct LineKind {
+    LineClass cls;
+    SkipKind skip = SkipKind::Comment;
+};
+
+bool SeparatorRow(std::string_view rest) {
+    bool dashes = false;
+    for (const char c : rest) {
+        if (c == '-' || c == '=') {
+            dashes = true;
+        } else if (c != '|' && c != ':' && c != '+' && c != ' ' && c != '\t') {
+            return false;
+        }
+    }
+    return dashes && rest.size() >= 3;
+}
+
+// The first word of a line: up to a blank, a delimiter or a colon.
+std::string_view FirstWord(std::string_view rest) {
+    while (!rest.empty() && (rest.front() == '|' || rest.front() == ' ')) {
+        rest.remove_prefix(1);
+    }
+    std::size_t end = 0;
+    while (end < rest.size()) {
+        const char c = rest[end];
+        if (c == ' ' || c == '\t' || c == ',' || c == ';' || c == '|' || c == ':' ||
+            rest.substr(end, 3) == "\xEF\xBC\x8C" || rest.substr(end, 3) == "\xE3\x80\x80" ||
+            rest.substr(end, 3) == "\xEF\xBC\x88" || c == '(') {
+            break;
+        }
+        ++end;
+    }
+    return rest.substr(0, end);
+}
+
+bool InWords(std::string_view word, std::initializer_list<std::string_view> words) {
+    std::string lower(word);
+    for (char& c : lower) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return std::find(words.begin(), words.end(), lower) != words.end();
+}
+
+// 共15期, 共 15 条
+bool CountLine(std::string_view word) {
+    constexpr std::string_view kGong = "\xE5\x85\xB1";
+    if (word.substr(0, kGong.size()) != kGong) {
+        return false;
+    }
+    word.remove_prefix(kGong.size());
+    std::size_t digits = 0;
+    while (digits < word.size() && word[digits] >= '0' && word[digits] <= '9') {
+        ++digits;
+    }
+    return digits > 0;
+}
+
+LineKind Classify(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const char c = text[i];
-        if (c == ' ' || c == '\t' || c == '\v' || c == '\f') {
+        if (c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A') {
             ++i;
         } else if (text.substr(i, 2) == "\xC2\xA0") {
             i += 2;
         } else if (text.substr(i, 3) == "\xE3\x80\x80" || text.substr(i, 3) == "\xEF\xBB\xBF") {
             i += 3;
+        } else if (c == '#') {
+            return {LineClass::Comment};
         } else {
-            return c == '#' ? LineClass::Comment : LineClass::Data;
+            break;
         }
     }
-    return LineClass::Blank;
+    if (i == text.size()) {
+        return {LineClass::Blank};
+    }
+    const std::string_view rest = text.substr(i);
+    if (rest.substr(0, 2) == "//") {
+        return {LineClass::Skip, SkipKind::Comment};
+    }
+    if (SeparatorRow(rest)) {
+        return {LineClass::Skip, SkipKind::Separator};
+    }
+    const std::string_view word = FirstWord(rest);
+    if (InWords(word, {"\xE5\x90\x88\xE8\xAE\xA1", "\xE5\xB9\xB3\xE5\x9D\x87",
+                       "\xE5\xB9\xB3\xE5\x9D\x87\xE5\x80\xBC", "\xE6\x80\xBB\xE8\xAE\xA1",
+                       "\xE5\xB0\x8F\xE8\xAE\xA1", "\xE5\x85\xB1\xE8\xAE\xA1", "total", "totals",
+                       "average", "averages"})) {  // 合计 平均 平均值 总计 小计 共计
+        return {LineClass::Skip, SkipKind::Totals};
+    }
+    if (CountLine(word) ||
+        InWords(word, {"\xE6\x95\xB0\xE6\x8D\xAE\xE6\x9D\xA5\xE6\xBA\x90", "\xE6\x9D\xA5\xE6\xBA\x90",
+                       "\xE8\xB5\x84\xE6\x96\x99\xE6\x9D\xA5\xE6\xBA\x90",
+                       "\xE6\x95\xB0\xE6\x8D\xAE\xE6\x9D\xA5\xE8\x87\xAA", "source",
+                       "\xE6\xB3\xA8"})) {  // 数据来源 来源 资料来源 数据来自 注
+        return {LineClass::Skip, SkipKind::Footer};
+    }
+    return {LineClass::Data};
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// A line's fields split by the delimiter it most plainly has.
+void SplitPlainly(std::string_view text, std::vector<Field>& fields) {
+    const Delimiter d = text.find('\t') != std::string_view::npos ? Delimiter::Tab
+                        : text.find("\xEF\xBC\x8C") != std::string_view::npos
+                            ? Delimiter::FullwidthComma
+                        : text.find(',') != std::string_view::npos ? Delimiter::Comma
+                        : text.find('|') != std::string_view::npos ? Delimiter::Pipe
+                                                                   : Delimiter::Blanks;
+    SplitFields(text, d, fields);
+}
+
+// Only names and empty cells; `known`: one of them a name the reader knows.
+bool NameRow(std::string_view text, bool known) {
+    std::vector<Field> fields;
+    SplitPlainly(text, fields);
+    bool named = false, any = false;
+    for (const Field& f : fields) {
+        const std::string_view v = FieldValue(text, f);
+        const FieldKind k = ClassifyField(v);
+        if (k != FieldKind::Text && k != FieldKind::Empty) {
+            return false;
+        }
+        any = any || k == FieldKind::Text;
+        named = named || IsDrawName(v) || IsOtherName(v) || IsDigitPlaceName(v);
+    }
+    return any && (named || !known);
+}
+
+bool HoldsDraw(std::string_view text) {
+    std::vector<Field> fields;
+    SplitPlainly(text, fields);
+    return std::any_of(fields.begin(), fields.end(), [&](const Field& f) {
+        const FieldKind k = ClassifyField(FieldValue(text, f));
+        return k == FieldKind::Draw || k == FieldKind::Joined;
+    });
 }
 
 std::string_view KeyName(KeyKind key) {
@@ -151,7 +283,7 @@ bool HistoryReader::ReadSample() {
         }
         sample_.push_back({number, std::string(line)});
         bytes += line.size();
-        data_lines += Classify(line) == LineClass::Data;
+        data_lines += Classify(line).cls == LineClass::Data;
     }
     return true;
 }
@@ -193,22 +325,59 @@ bool HistoryReader::DetectLayoutFromSample() {
         }
         decoded[i] = std::string(text);
     }
-    std::vector<SampleLine> data;
-    const SampleLine* comment = nullptr;
-    SampleLine comment_line{};
+    // Lines known not to be draws, and around the header: titles above it, a second header
+    // row under it, the header repeated where copied pages meet.
+    std::vector<std::optional<SkipKind>> skip(sample_.size());
+    std::vector<std::size_t> rows;  // the data lines
     for (std::size_t i = 0; i < sample_.size(); ++i) {
         if (bad[i]) {
             continue;
         }
-        const LineClass c = Classify(decoded[i]);
-        if (c == LineClass::Data) {
-            if (data.empty() && i > 0 && !bad[i - 1] &&
-                Classify(decoded[i - 1]) == LineClass::Comment) {
-                comment_line = {sample_[i - 1].number, decoded[i - 1]};
-                comment = &comment_line;
-            }
-            data.push_back({sample_[i].number, decoded[i]});
+        const LineKind kind = Classify(decoded[i]);
+        if (kind.cls == LineClass::Skip) {
+            skip[i] = kind.skip;
+        } else if (kind.cls == LineClass::Data) {
+            rows.push_back(i);
         }
+    }
+    for (std::size_t h = 0; h < std::min<std::size_t>(rows.size(), 4); ++h) {
+        if (!NameRow(decoded[rows[h]], true)) {
+            continue;
+        }
+        bool titles = true;
+        for (std::size_t j = 0; j < h; ++j) {
+            titles = titles && !HoldsDraw(decoded[rows[j]]);
+        }
+        if (!titles) {
+            break;
+        }
+        for (std::size_t j = 0; j < h; ++j) {
+            skip[rows[j]] = SkipKind::Title;
+        }
+        header_text_ = TrimBlanks(decoded[rows[h]]);
+        if (h + 1 < rows.size() && NameRow(decoded[rows[h + 1]], false)) {
+            skip[rows[h + 1]] = SkipKind::SecondHeader;
+        }
+        for (std::size_t j = h + 1; j < rows.size(); ++j) {
+            if (TrimBlanks(decoded[rows[j]]) == header_text_) {
+                skip[rows[j]] = SkipKind::RepeatedHeader;
+            }
+        }
+        break;
+    }
+    std::vector<SampleLine> data;
+    const SampleLine* comment = nullptr;
+    SampleLine comment_line{};
+    for (const std::size_t i : rows) {
+        if (skip[i]) {
+            continue;
+        }
+        if (data.empty() && i > 0 && !bad[i - 1] && !skip[i - 1] &&
+            Classify(decoded[i - 1]).cls == LineClass::Comment) {
+            comment_line = {sample_[i - 1].number, decoded[i - 1]};
+            comment = &comment_line;
+        }
+        data.push_back({sample_[i].number, decoded[i]});
     }
     DetectOptions detect;
     detect.columns = options_.columns;
@@ -223,6 +392,7 @@ bool HistoryReader::DetectLayoutFromSample() {
     }
     decoded.clear();
     sample_bad_ = std::move(bad);
+    sample_skip_ = std::move(skip);
     return true;
 }
 
@@ -254,16 +424,24 @@ bool HistoryReader::Decode(std::string_view raw, std::string_view& text) {
             return false;
         }
         text = decoded_;
-        return true;
+    } else {
+        text = raw;
+        if (!IsUtf8(raw)) {
+            return false;
+        }
     }
-    text = raw;
-    return IsUtf8(raw);
+    if (PlainTyped(text, plain_)) {
+        text = plain_;
+    }
+    return true;
 }
 
 bool HistoryReader::NextLine(std::string_view& text, std::uint64_t& number, bool& undecodable) {
     undecodable = false;
+    line_skip_.reset();
     if (replay_ < sample_.size()) {
         undecodable = sample_bad_[replay_];
+        line_skip_ = sample_skip_[replay_];
         const Raw& r = sample_[replay_++];
         number = r.number;
         text = r.text;
@@ -273,6 +451,7 @@ bool HistoryReader::NextLine(std::string_view& text, std::uint64_t& number, bool
         // The opening part has been replayed: free it.
         sample_ = {};
         sample_bad_ = {};
+        sample_skip_ = {};
         replay_ = 0;
     }
     std::string_view raw;
@@ -469,8 +648,17 @@ bool HistoryReader::Next(HistoryDraw& draw) {
         } else if (number == info_.layout.header_line) {
             ++info_.skipped_blank;
             continue;
-        } else if (Classify(text) != LineClass::Data) {
+        } else if (line_skip_) {
+            Skipped(*line_skip_, number);
+            continue;
+        } else if (const LineKind kind = Classify(text); kind.cls == LineClass::Skip) {
+            Skipped(kind.skip, number);
+            continue;
+        } else if (kind.cls != LineClass::Data) {
             ++info_.skipped_blank;
+            continue;
+        } else if (!header_text_.empty() && TrimBlanks(text) == header_text_) {
+            Skipped(SkipKind::RepeatedHeader, number);
             continue;
         } else {
             const LineResult result = ReadLine(text, number, reason);

@@ -266,7 +266,7 @@ TEST(HistoryReader, Layouts) {
          {},
          "--oldest-first, but the issue numbers run down"},
         {"not a draw", "12\n", none, {}, {}, "no draw found"},
-        {"full-width digits", "４５６\n", none, {}, {}, "no draw found"},
+        {"full-width digits", "４５６\n", none, {456}, {}},
         {"a date alone", "2024-1-9\n", none, {}, {}, "no draw found"},
         {"only a header", "issue draw\n", none, {}, {}, ""},
     };

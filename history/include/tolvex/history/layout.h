@@ -35,6 +35,11 @@ struct Field {
 /// Double quotes group a field for every delimiter but blanks.
 void SplitFields(std::string_view line, Delimiter delimiter, std::vector<Field>& fields);
 
+/// Characters as Chinese input methods type them, made plain: full-width digits and colons as
+/// ASCII, en and em dashes between digits as '-', a blank after "开奖号码:" before a digit, and a
+/// comma before such a name as a blank. False, with `out` untouched, when nothing changes.
+bool PlainTyped(std::string_view line, std::string& out);
+
 /// The field's text without its quotes (a doubled quote inside stays doubled).
 std::string_view FieldValue(std::string_view line, const Field& field);
 
@@ -83,6 +88,14 @@ std::optional<std::uint64_t> OrderKey(KeyKind kind, std::string_view value, std:
 /// something a draw never is (试机号, Bonus, 和值, Date, ...). Case and blanks do not count.
 bool IsDrawName(std::string_view name);
 bool IsOtherName(std::string_view name);
+
+/// The place a column name gives a single digit of the draw: 1 for 百位, Num1 or Ball 1, 2 and
+/// 3 for the next ones, 4 for a place a three-digit draw does not have (千位, Num4); 0 for any
+/// other name.
+int DigitPlace(std::string_view name);
+inline bool IsDigitPlaceName(std::string_view name) {
+    return DigitPlace(name) != 0;
+}
 
 
 /// Where a draw stands: one field, or three adjacent single-digit fields.

@@ -193,6 +193,10 @@ class HistoryReader {
     GbDecoder gb_;
     std::vector<Raw> sample_;
     std::vector<bool> sample_bad_;  // lines of the opening part that did not decode
+    std::vector<std::optional<SkipKind>> sample_skip_;  // and those that are no draws
+    std::optional<SkipKind> line_skip_;                 // of the line NextLine gave
+    std::string header_text_;                           // to know the header repeated
+    std::string plain_;                                 // a line as PlainTyped made it
     std::size_t replay_ = 0;
     std::string decoded_;
     std::vector<Field> fields_;
