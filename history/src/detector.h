@@ -25,6 +25,7 @@ struct Split {
 struct Column {
     std::array<std::size_t, 11> kinds{};       // per FieldKind, over the lines that fit
     std::size_t draws = 0;                     // Draw or Joined
+    std::size_t short_numbers = 0;             // one or two digits: a draw without its zeros?
     std::size_t fours = 0;                     // Four or JoinedFour, not years
     bool consecutive = false;                  // three-digit values that count up or down by one
     bool years = true;                         // every Four a year
@@ -99,6 +100,7 @@ class Detector {
         }
         layout.columns = columns_;
         layout.exact = exact_;
+        layout.extra_at_end = extra_at_end_;
         layout.header_line = header_line_;
         layout.header = header_;
         if (const Split* pending = PendingWordWithoutHeader()) {
@@ -152,6 +154,12 @@ class Detector {
     }
 
     std::string_view Value(const Split& s, std::size_t c) const {
+        if (extra_at_end_) {
+            if (c + 1 < columns_) {
+                return FieldValue(s.text, s.fields[c]);
+            }
+            return s.text.substr(s.fields[c].begin, s.fields.back().end - s.fields[c].begin);
+        }
         if (exact_ || c > 0) {
             const std::size_t extra = s.fields.size() - columns_;
             return FieldValue(s.text, s.fields[c + extra]);
@@ -285,6 +293,15 @@ class Detector {
             i = j;
         }
         mode_ = mode;
+        if (delimiter_ == Delimiter::Comma && header_draw_ && header_.size() > 1 &&
+            counts.back() > header_.size() && counts[counts.size() - need_] >= header_.size()) {
+            // More fields than the header names: unquoted thousands separators. The columns up
+            // to the draw's stand where the header says only when the amounts follow the draw.
+            columns_ = header_.size();
+            exact_ = false;
+            extra_at_end_ = true;
+            return;
+        }
         if (mode_n >= need_ || delimiter_ != Delimiter::Blanks) {
             columns_ = mode;
             exact_ = true;
@@ -312,6 +329,8 @@ class Detector {
                 const FieldKind k = ClassifyField(v);
                 ++col.kinds[static_cast<std::size_t>(k)];
                 col.draws += IsDrawKind(k);
+                col.short_numbers += (k == FieldKind::Digit || k == FieldKind::Number) &&
+                                     AllDigits(v) && v.size() <= 2;
                 if (k == FieldKind::Four || k == FieldKind::JoinedFour) {
                     ++col.fours;
                     const bool year = k == FieldKind::Four && v >= "1900" && v <= "2199";
@@ -394,7 +413,8 @@ class Detector {
 
     struct Candidate {
         DrawColumn column;
-        bool four;  // a draw of more than three digits
+        bool four;           // a draw of more than three digits
+        bool places = false;  // three single digits named by their places (百位 十位 个位)
     };
 
     std::vector<Candidate> Candidates() const {
@@ -403,8 +423,30 @@ class Detector {
             const Column& col = cols_[c];
             if (col.draws >= need_ && !col.consecutive) {
                 found.push_back({{c, 1, col.name}, false});
+            } else if (IsDrawName(col.name) && !col.consecutive &&
+                       col.draws + col.short_numbers >= need_ && col.draws * 2 >= need_) {
+                // the header's draw column, some draws without their leading zeros
+                found.push_back({{c, 1, col.name, true}, false});
             } else if (col.fours >= need_ && !col.years) {
                 found.push_back({{c, 1, col.name}, true});
+            }
+        }
+        // Three single-digit columns the header names by their places, when no other place
+        // is named (千位 makes a four-digit game): a bonus digit beside them is not the draw's.
+        bool fourth_place = false;
+        for (std::size_t c = 0; c < columns_; ++c) {
+            fourth_place = fourth_place || DigitPlace(cols_[c].name) == 4;
+        }
+        for (std::size_t c = 0; c + 2 < columns_ && !fourth_place; ++c) {
+            bool places = true;
+            for (std::size_t k = 0; k < 3; ++k) {
+                places = places && DigitPlace(cols_[c + k].name) == static_cast<int>(k + 1) &&
+                         DigitCount(c + k) >= need_;
+            }
+            if (places) {
+                const std::string name =
+                    cols_[c].name + " " + cols_[c + 1].name + " " + cols_[c + 2].name;
+                found.push_back({{c, 3, name}, false, true});
             }
         }
         // Runs of single-digit columns; a header name over three of them, or a name that is
@@ -519,6 +561,7 @@ class Detector {
     std::size_t columns_ = 0;
     std::size_t mode_ = 0;  // the most common number of fields
     bool exact_ = true;
+    bool extra_at_end_ = false;
     std::vector<Column> cols_;
     std::optional<std::size_t> header_draw_;  // the header's column named as the draw's
     std::vector<Split> pending_;              // rows with no draw yet, left out

@@ -128,6 +128,10 @@ LineKind Classify(std::string_view text) {
     return {LineClass::Data};
 }
 
+bool AllDigitsText(std::string_view v) {
+    return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
         text.remove_prefix(1);
@@ -496,7 +500,7 @@ HistoryReader::LineResult HistoryReader::ReadLine(std::string_view text, std::ui
         reason = "no draw found";
         return LineResult::Bad;
     }
-    const std::size_t extra = n - layout.columns;
+    const std::size_t extra = layout.extra_at_end ? 0 : n - layout.columns;
     // The label: the fields before the draw, as written.
     std::string_view label;
     if (layout.label_columns > 0) {
@@ -527,8 +531,15 @@ HistoryReader::LineResult HistoryReader::ReadLine(std::string_view text, std::ui
     for (const DrawColumn& d : layout.draws) {
         int value = -1;
         if (d.width == 1) {
-            const auto draw = FieldDraw(ColumnText(text, fields_, layout, d.column));
+            const std::string_view v = ColumnText(text, fields_, layout, d.column);
+            const auto draw = FieldDraw(v);
             value = draw ? *draw : -1;
+            if (!draw && d.pad && !v.empty() && v.size() <= 2 && AllDigitsText(v)) {
+                value = std::stoi(std::string(v));
+                if (info_.padded++ == 0) {
+                    info_.padded_first = number;
+                }
+            }
         } else {
             value = 0;
             for (std::size_t k = 0; k < 3 && value >= 0; ++k) {

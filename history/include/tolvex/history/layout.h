@@ -103,6 +103,9 @@ struct DrawColumn {
     std::size_t column;  ///< 0-based
     std::size_t width;   ///< 1 or 3 columns
     std::string name;    ///< from the header or the text before it; may be empty
+    /// Named as the draw's by the header, and some draws are written without their leading
+    /// zeros (42 for 042, as spreadsheets do): one or two digits are read as three.
+    bool pad = false;
 };
 
 /// How every data line of a file is read.
@@ -114,6 +117,9 @@ struct Layout {
     /// extra fields at the start (a label with blanks in it).
     std::size_t columns = 1;
     bool exact = true;
+    /// Not exact, the other way: the last column takes the extra fields (amounts with
+    /// unquoted thousands separators after the draw).
+    bool extra_at_end = false;
     std::uint64_t header_line = 0;    ///< 0: none; may be a comment line
     std::vector<std::string> header;  ///< the header's names, one per field as written
     std::vector<DrawColumn> draws;    ///< several: read in this order on each line
