@@ -66,8 +66,14 @@ std::string DescribeReading(const HistoryInfo& info) {
         out += layout.ideographic_spaces ? " (ideographic spaces" : " (no-break spaces";
         out += layout.ideographic_spaces && layout.no_break_spaces ? ", no-break spaces)" : ")";
     }
-    if (!layout.exact) {
+    if (layout.extra_at_end) {
+        out += " (the last column takes any further fields: unquoted thousands separators)";
+    } else if (!layout.exact) {
         out += " (the first column takes any further fields)";
+    }
+    if (info.record_lines > 1) {
+        out += "\nrecords      " + std::to_string(info.record_lines) +
+               " lines each, read as one line";
     }
     out += "\nheader       ";
     if (layout.header_line == 0) {

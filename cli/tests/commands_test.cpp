@@ -107,7 +107,7 @@ TEST(RunCli, CommandsAndErrors) {
          0,
          "draws,tested,hits,hit_rate,expected_hits,chance_rate,excess_hits,z_score,"
          "longest_hit_run,longest_miss_run\n3,1,0,0.000000,0.720,0.720000,-0.720,-1.604,0,1\n",
-         {}},
+         {"nothing in the file tells the order: read as written, oldest first"}},
         {{"frobnicate"}, "", 2, "", {"unknown command 'frobnicate'"}},
         {{}, "", 2, "", {"usage:"}},
     };

@@ -94,6 +94,12 @@ Detector::Outcome Detector::ChooseFound(Layout& layout, ReadError& error) {
             error.candidates.push_back(c->column);
             error.message += "  " + DescribeColumn(c->column) + ", e.g. " + Example(c->column) + "\n";
         }
+        if (header_draw_ && header_.size() > 1 && header_.size() < columns_ &&
+            delimiter_ == Delimiter::Comma) {
+            error.message += "(the lines have more fields than the header names: numbers with "
+                             "unquoted thousands separators, as 46,123,456, before the draw "
+                             "move its field)\n";
+        }
         error.message += "choose with --column N or --column NAME; several, as --column " +
                    Range(choice[0]->column.column, 1) + "," +
                    Range(choice[1]->column.column, 1) +

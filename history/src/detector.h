@@ -294,7 +294,8 @@ class Detector {
         }
         mode_ = mode;
         if (delimiter_ == Delimiter::Comma && header_draw_ && header_.size() > 1 &&
-            counts.back() > header_.size() && counts[counts.size() - need_] >= header_.size()) {
+            counts.back() > header_.size() && counts.front() != counts.back() &&
+            counts[counts.size() - need_] >= header_.size()) {
             // More fields than the header names: unquoted thousands separators. The columns up
             // to the draw's stand where the header says only when the amounts follow the draw.
             columns_ = header_.size();
@@ -368,7 +369,7 @@ class Detector {
 
     void NameColumns() {
         const std::size_t h = header_.size();
-        if (h > 0 && exact_ && h <= columns_ && (columns_ - h) % 2 == 0) {
+        if (h > 0 && (exact_ || extra_at_end_) && h <= columns_ && (columns_ - h) % 2 == 0) {
             // A header name may stand over a draw written as three single-digit fields.
             std::size_t triples = (columns_ - h) / 2;
             std::size_t j = 0;

@@ -116,6 +116,7 @@ struct HistoryInfo {
     std::vector<std::uint64_t> invalid_lines;  ///< the first few of them
     std::uint64_t skipped[kSkipKinds] = {};      ///< lines skipped, by SkipKind
     std::uint64_t skipped_first[kSkipKinds] = {};  ///< the first line of each kind
+    std::size_t record_lines = 0;    ///< a record across this many lines (a phone copy), or 0
     std::uint64_t padded = 0;        ///< draws written without their leading zeros (42: 042)
     std::uint64_t padded_first = 0;  ///< the first line of them
     std::vector<ShownDraw> oldest;  ///< the three oldest draws, oldest first (after the end)
@@ -171,6 +172,8 @@ class HistoryReader {
     bool ReadSample();
     bool ChooseEncoding(std::optional<Encoding> encoding);
     bool DetectLayoutFromSample();
+    bool JoinRecords(std::vector<std::string>& decoded, std::vector<bool>& bad,
+                     std::vector<std::optional<SkipKind>>& skip, std::vector<std::size_t>& rows);
     bool DecideOrder();
     bool Decode(std::string_view raw, std::string_view& text);
     bool NextLine(std::string_view& text, std::uint64_t& number, bool& end);
@@ -197,6 +200,12 @@ class HistoryReader {
     std::optional<SkipKind> line_skip_;                 // of the line NextLine gave
     std::string header_text_;                           // to know the header repeated
     std::string plain_;                                 // a line as PlainTyped made it
+    // Records across several lines: rows a record, and the one being gathered.
+    std::size_t record_rows_ = 0;
+    std::string record_gap_;
+    std::string record_;
+    std::size_t record_count_ = 0;
+    std::uint64_t record_first_ = 0;
     std::size_t replay_ = 0;
     std::string decoded_;
     std::vector<Field> fields_;
