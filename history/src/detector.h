@@ -254,6 +254,13 @@ class Detector {
             }
             return pending;
         });
+        if (pending_.size() > lines_.size()) {
+            // Most rows without a draw: not rows of draws to come, but no draw column at all.
+            lines_.insert(lines_.end(), pending_.begin(), pending_.end());
+            std::sort(lines_.begin(), lines_.end(),
+                      [](const Split& a, const Split& b) { return a.number < b.number; });
+            pending_.clear();
+        }
     }
 
     const Split* PendingWordWithoutHeader() const {

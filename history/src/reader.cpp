@@ -92,6 +92,8 @@ LineKind Classify(std::string_view text) {
         const char c = text[i];
         if (c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A') {
             ++i;
+        } else if (static_cast<unsigned char>(c) < 0x80 && c != '#') {
+            break;
         } else if (text.substr(i, 2) == "\xC2\xA0") {
             i += 2;
         } else if (text.substr(i, 3) == "\xE3\x80\x80" || text.substr(i, 3) == "\xEF\xBB\xBF") {
@@ -106,6 +108,9 @@ LineKind Classify(std::string_view text) {
         return {LineClass::Blank};
     }
     const std::string_view rest = text.substr(i);
+    if (rest[0] >= '0' && rest[0] <= '9') {
+        return {LineClass::Data};  // most lines: no comment, separator, total or footer
+    }
     if (rest.substr(0, 2) == "//") {
         return {LineClass::Skip, SkipKind::Comment};
     }
