@@ -443,7 +443,7 @@ std::optional<std::uint64_t> DateKey(std::string_view s) {
         return std::nullopt;
     }
     if (i - year_begin == 2) {
-        *y += 2000;  // what spreadsheets write by default: 1/16/24
+        *y += *y >= 70 ? 1900 : 2000;  // what spreadsheets write by default: 1/16/24
     }
     unsigned m = *first, d = *second;
     if (sep == '.' || m > 12) {

@@ -117,6 +117,7 @@ TEST(Keys, SortAsTime) {
     EXPECT_FALSE(IssueKey("2024-001").has_value());
     // two-digit years, as spreadsheets write them; dates without a year
     EXPECT_EQ(DateKey("1/16/24"), DateKey("01/16/2024"));
+    EXPECT_EQ(DateKey("12/31/99"), DateKey("12/31/1999"));
     EXPECT_EQ(DateKey("01-16"), 116u);
     EXPECT_EQ(DateKey("03月12日(二)"), 312u);
     EXPECT_TRUE(IsYearless(*DateKey("12-25")));

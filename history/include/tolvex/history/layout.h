@@ -65,7 +65,8 @@ std::optional<int> FieldDraw(std::string_view value);
 enum class KeyKind : std::uint8_t { None, Issue, Date };
 enum class Order : std::uint8_t { Unknown, OldestFirst, NewestFirst };
 
-/// Sort keys: an issue number's value, a date as yyyymmdd. A two-digit year is 20yy; a date
+/// Sort keys: an issue number's value, a date as yyyymmdd. A two-digit year is 20yy (19yy from
+/// 70 on); a date
 /// without a year (01-16, 03月12日) gives mmdd, which IsYearless tells apart.
 std::optional<std::uint64_t> IssueKey(std::string_view value);
 std::optional<std::uint64_t> DateKey(std::string_view value);
