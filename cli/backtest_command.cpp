@@ -154,8 +154,8 @@ void WriteReport(const HistoryInfo& info, BacktestRequest& request, ReadDraws& r
         }
     }
     writer.End(backtest.summary());
-    if (request.format == Format::Text &&
-        info.order_source == HistoryInfo::OrderSource::Default && info.draws > 1) {
+    if (request.format == Format::Text && info.order_source == HistoryInfo::OrderSource::Default &&
+        info.draws > 1) {
         // nothing in the file told the order: the summary says how it was taken
         buffer.text() += "order          " + OrderDescription(info) + "\n";
     }

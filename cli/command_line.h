@@ -89,10 +89,10 @@ class Input {
 
 // The options that say how a history is read, shared by backtest and inspect.
 inline constexpr OptionInfo kReadingOptions[] = {{"--column", true},
-                                          {"--encoding", true},
-                                          {"--newest-first", false},
-                                          {"--oldest-first", false},
-                                          {"--skip-invalid", false}};
+                                                 {"--encoding", true},
+                                                 {"--newest-first", false},
+                                                 {"--oldest-first", false},
+                                                 {"--skip-invalid", false}};
 
 /// The reading options of `p`, or no value after a usage error on `err`.
 std::optional<history::ReadOptions> ParseReading(const Parsed& p, std::ostream& err);

@@ -72,8 +72,8 @@ std::string DescribeReading(const HistoryInfo& info) {
         out += " (the first column takes any further fields)";
     }
     if (info.record_lines > 1) {
-        out += "\nrecords      " + std::to_string(info.record_lines) +
-               " lines each, read as one line";
+        out +=
+            "\nrecords      " + std::to_string(info.record_lines) + " lines each, read as one line";
     }
     out += "\nheader       ";
     if (layout.header_line == 0) {

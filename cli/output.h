@@ -61,9 +61,7 @@ class OutputFile {
     /// Puts the complete report in the target's place.
     bool Commit();
     /// "cannot write 'report.html': No such file or directory"
-    std::string Error() const {
-        return "cannot write " + Quoted(target_) + ": " + reason_;
-    }
+    std::string Error() const { return "cannot write " + Quoted(target_) + ": " + reason_; }
 
   private:
     std::ofstream file_;

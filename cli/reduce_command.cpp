@@ -11,7 +11,6 @@
 
 namespace tolvex::cli {
 
-
 int Reduce(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
     static constexpr OptionInfo kOptions[] = {{"--count", false}};
     const Parsed p = ParseArgs(args, kOptions);

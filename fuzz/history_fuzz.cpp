@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "commands.h"
+#include "tolvex/backtest/report.h"
 #include "tolvex/history/decode.h"
 #include "tolvex/history/reader.h"
-#include "tolvex/backtest/report.h"
 
 namespace {
 
@@ -33,7 +33,8 @@ tolvex::history::ReadOptions Options(std::uint8_t pick) {
         o.skip_invalid = true;
     }
     if (pick & 0x10) {
-        o.order = (pick & 0x20) ? tolvex::history::Order::NewestFirst : tolvex::history::Order::OldestFirst;
+        o.order = (pick & 0x20) ? tolvex::history::Order::NewestFirst
+                                : tolvex::history::Order::OldestFirst;
     }
     if (pick & 0x40) {
         o.columns = {"2"};

@@ -14,51 +14,10 @@ shot=${2:-}
 
 source scripts/lib/virtual-display.sh
 source scripts/lib/checks.sh
+source scripts/lib/qt-window.sh
 start_virtual_display
 new_work_dir
 
-# The players' locale when this machine has it: Qt's own dialogs then speak Chinese.
-chinese=""
-if locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
-    chinese=zh_CN.UTF-8
-fi
-
-# The window's outer rectangle as "x y width height", frame included.
-outer() {
-    local x y w h l r t b
-    eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/{print "x="$4} /Absolute upper-left Y/{print "y="$4} /Width:/{print "w="$2} /Height:/{print "h="$2}')"
-    read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
-    echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
-}
-framed() { xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; }
-# How far the centre of window $1's frame is from the screen's centre, as "dx,dy".
-off_centre() {
-    local bx by bw bh
-    read -r bx by bw bh < <(outer "$1")
-    echo "$((bx + bw / 2 - 512)),$((by + bh / 2 - 384))"
-}
-centred() { [[ $(off_centre "$1") =~ ^-?[01],-?[01]$ ]]; }
-
-# Starts the program with HOME $1 and waits until its window is framed and has the focus;
-# sets `app` (the process) and `window`.
-start_program() {
-    mkdir -p "$1/Desktop" "$1/tmp"
-    mkdir -m 700 "$1/run"
-    HOME=$1 TMPDIR=$1/tmp XDG_RUNTIME_DIR=$1/run env ${chinese:+LC_ALL=$chinese} "$program" >"$1/log" 2>&1 &
-    app=$!
-    pids+=("$app")
-    wait_for 10 xdotool search --onlyvisible --pid "$app" --name '^Tolvex$' ||
-        { echo "qt-session.sh: the window did not open" >&2; cat "$1/log" >&2; exit 1; }
-    window=$(xdotool search --onlyvisible --pid "$app" --name '^Tolvex$' | head -1)
-    wait_for 5 framed "$window"
-    wait_for 5 has_focus "$window"
-}
-has_focus() { [[ $(xdotool getwindowfocus) == "$1" ]]; }
-# The program's open windows other than its main window (boxes and dialogs), newest last.
-others() { xdotool search --onlyvisible --pid "$app" 2>/dev/null | grep -vx "$window" || true; }
-open_box() { others | tail -1; }
-box_open() { [[ -n $(open_box) ]]; }
-no_box_open() { [[ -z $(open_box) ]]; }
 # Whether window $1 is a modal box of the main window.
 modal_of_main() {
     local state owner
@@ -72,28 +31,31 @@ asks_minimise() {
     functions=$(xprop -id "$1" _MOTIF_WM_HINTS 2>/dev/null | awk -F'[=,]' '{print $3}')
     [[ -n $functions ]] && (((functions & 0x18) == 0)) && echo no || echo yes
 }
-both_shown() { xwininfo -id "$1" | grep -q IsViewable && xwininfo -id "$window" | grep -q IsViewable; }
 window_title() { xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/.*= "\(.*\)"$/\1/p'; }
 # Checks the box that is open: centred once framed, modal, no minimise; closes it with $2.
 check_box() {  # check_box <what> <closing key>
     local box
-    if ! wait_for 5 box_open; then
+    if ! wait_for "$wait_limit" box_open; then
         check "$1: a box opens" "yes" "no"
         return
     fi
     box=$(open_box)
-    wait_for 5 framed "$box" || true
-    wait_for 2 centred "$box" || true
+    wait_for "$wait_limit" framed "$box" || true
+    wait_for "$wait_limit" centred "$box" || true
     check "$1: box centred (to a pixel)" "yes" "$(centred "$box" && echo yes || echo "off by $(off_centre "$box")")"
     check "$1: box modal over the window" "yes" "$(modal_of_main "$box")"
     check "$1: box asks for no minimise or maximise" "no" "$(asks_minimise "$box")"
     # A window manager that offers it anyway (openbox) hides the main window with the box.
-    xdotool windowminimize "$box"
+    check "$1: the window manager minimises the box" "yes" "$(minimise "$box" && echo yes || echo no)"
     check "$1: box and window come back when minimised" "yes" \
-        "$(wait_for 5 both_shown "$box" && echo yes || echo no)"
-    wait_for 5 has_focus "$box" || true
+        "$(wait_for "$wait_limit" both_shown "$box" && echo yes || echo no)"
+    check "$1: box centred after coming back" "yes" \
+        "$(wait_for "$wait_limit" centred "$box" && echo yes || echo "off by $(off_centre "$box")")"
+    wait_for "$wait_limit" has_focus "$box" || true
     xdotool key "$2"
-    wait_for 5 no_box_open || check "$1: box closes with $2" "closed" "open"
+    wait_for "$wait_limit" no_box_open || check "$1: box closes with $2" "closed" "open"
+    # Keys typed next go to the window once the window manager has given it the focus back.
+    wait_for "$wait_limit" has_focus "$window" || true
 }
 clipboard_changed() { [[ $(clipboard) != "$1" ]]; }
 # Types a draw where the focus is and presses Enter: the check holds when no box opened and a
@@ -101,30 +63,30 @@ clipboard_changed() { [[ $(clipboard) != "$1" ]]; }
 filters_in_focused_box() {  # filters_in_focused_box <what> <draw>
     xdotool type --delay 20 "$2"
     xdotool key Return
-    wait_for 5 clipboard_changed "$result" || true
+    wait_for "$wait_limit" clipboard_changed "$result" || true
     local now
     now=$(clipboard)
     check "$1" "yes" \
         "$([[ -z $(open_box) && $now != "$result" && ${#now} -ge 2880 && ${#now} -le 2888 ]] && echo yes || echo no)"
-    if box_open; then xdotool key Escape; wait_for 5 no_box_open || true; fi
+    if box_open; then xdotool key Escape; wait_for "$wait_limit" no_box_open || true; fi
     result=$now
 }
 
 home=$work/home
 start_program "$home"
+# The window is sized and centred again once the window manager has told its frame.
+placed_as_wanted() { [[ $(outer "$window") == "$(((1024 - 507) / 2)) $(((768 - 386) / 2)) 507 386" ]]; }
+wait_for "$wait_limit" placed_as_wanted || true
 read -r ox oy ow oh < <(outer "$window")
 check "outer size" "507x386" "${ow}x${oh}"
 check "centred" "$(((1024 - 507) / 2)),$(((768 - 386) / 2))" "$ox,$oy"
-# The client-area origin of the main window, for clicks at control positions.
-read -r cx cy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
-click_at() { xdotool mousemove $((cx + $1)) $((cy + $2)) click 1; }
 
 result=""
 xdotool type --delay 20 456
 xdotool key Tab
 xdotool type --delay 20 123
 xdotool key Return
-wait_for 5 clipboard_changed "" || true
+wait_for "$wait_limit" clipboard_changed "" || true
 result=$(clipboard)
 check "clipboard after Enter: 722 numbers" "2888" "${#result}"
 check "clipboard starts" "000 002 003 004 " "${result:0:16}"
@@ -132,7 +94,7 @@ check "clipboard starts" "000 002 003 004 " "${result:0:16}"
 xdotool type --delay 20 000
 if [[ -n $shot ]]; then
     # The picture once two in a row are the same: the marker and selection are drawn.
-    wait_for 5 bash -c 'import -window "$1" -frame "$2.a.png" && import -window "$1" -frame "$2" &&
+    wait_for "$wait_limit" bash -c 'import -window "$1" -frame "$2.a.png" && import -window "$1" -frame "$2" &&
         cmp -s <(convert "$2.a.png" rgb:-) <(convert "$2" rgb:-)' _ "$window" "$shot" || true
     rm -f "$shot.a.png"
 fi
@@ -159,16 +121,15 @@ filters_in_focused_box "previous-draw message: focus back in the previous-draw b
 
 # Save through the dialog: the save button (保存), typed name without extension.
 click_at 429 276
-wait_for 5 box_open || true
+wait_for "$wait_limit" box_open || true
 dialog=$(open_box)
 if [[ -n $chinese ]]; then
     check "the Save dialog speaks the desktop's language" "另存为" "$(window_title "$dialog" | cut -d' ' -f1)"
 fi
-wait_for 5 has_focus "$dialog" || true
+wait_for "$wait_limit" has_focus "$dialog" || true
 xdotool type --delay 20 saved
 xdotool key Return
-wait_for 5 bash -c '[[ $(xdotool search --onlyvisible --pid "$1" | grep -vx "$2" | tail -1) != "$3" ]]' \
-    _ "$app" "$window" "$dialog" || true
+wait_for "$wait_limit" another_box_than "$dialog" || true
 check_box "success message after the Save dialog" Return
 saved=$home/Desktop/saved.txt
 check "saved file on the desktop" "yes" "$([[ -f $saved ]] && echo yes || echo no)"
@@ -176,7 +137,7 @@ check "saved file on the desktop" "yes" "$([[ -f $saved ]] && echo yes || echo n
 
 # The exit button ends the program, and it leaves nothing behind.
 click_at 429 316
-wait_for 5 bash -c '! kill -0 "$1" 2>/dev/null' _ "$app" || true
+wait_for "$wait_limit" program_ended || true
 check "exit button ends the program" "ended" "$(kill -0 "$app" 2>/dev/null && echo running || echo ended)"
 check "nothing left in the temporary folder or the configuration" "" \
     "$(ls -A "$home/tmp"; ls -A "$home/.config" 2>/dev/null || true)"
@@ -187,9 +148,9 @@ for signal in TERM INT HUP; do
     home=$work/home-$signal
     start_program "$home"
     click_at 429 276
-    wait_for 5 box_open || true
+    wait_for "$wait_limit" box_open || true
     kill -"$signal" "$app"
-    wait_for 5 bash -c '! kill -0 "$1" 2>/dev/null' _ "$app" || true
+    wait_for "$wait_limit" program_ended || true
     status=0
     wait "$app" 2>/dev/null || status=$?
     check "SIG$signal ends the program normally" "0" "$status"

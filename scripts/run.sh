@@ -27,7 +27,7 @@ fi
 "$program" &
 pids+=($!)
 # Framed and placed once the window manager has set its frame extents.
-wait_for 10 bash -c "xdotool search --onlyvisible --name '^Tolvex\$' |
+wait_for "$wait_limit" bash -c "xdotool search --onlyvisible --name '^Tolvex\$' |
     xargs -r -I{} xprop -id {} _NET_FRAME_EXTENTS | grep -q '='" ||
     { echo "run.sh: the window did not open" >&2; exit 1; }
 import -window root "$shot"

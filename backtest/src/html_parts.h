@@ -15,10 +15,13 @@ namespace tolvex::backtest::detail {
 // portrait with ordinary margins.
 inline constexpr double kWidth = 680, kHeight = 250;
 inline constexpr double kLeft = 62, kRight = 18, kTop = 14, kBottom = 40;
-inline constexpr double kPlotWidth = kWidth - kLeft - kRight, kPlotHeight = kHeight - kTop - kBottom;
+inline constexpr double kPlotWidth = kWidth - kLeft - kRight,
+                        kPlotHeight = kHeight - kTop - kBottom;
 inline constexpr std::size_t kTicks = 6;
-inline constexpr std::uint64_t kBlocks = 20;     // periods of consecutive draws, when labels give no years
-inline constexpr std::size_t kRunLengths = 20;   // run lengths charted; the last takes the longer ones
+inline constexpr std::uint64_t kBlocks =
+    20;  // periods of consecutive draws, when labels give no years
+inline constexpr std::size_t kRunLengths =
+    20;  // run lengths charted; the last takes the longer ones
 inline constexpr std::size_t kTickColumns = 18;  // display columns of a label on the x axis
 
 inline std::string Coord(double v) {
@@ -62,8 +65,8 @@ struct Axis {
 };
 
 // Horizontal grid lines with their values at the left, `scale` times the value and `suffix`.
-inline void AppendGrid(std::string& out, const Axis& axis, double left, double width, double scale = 1,
-                std::string_view suffix = "") {
+inline void AppendGrid(std::string& out, const Axis& axis, double left, double width,
+                       double scale = 1, std::string_view suffix = "") {
     const int digits = StepDigits(axis.step * scale);
     for (double v = axis.lo; v <= axis.hi + axis.step / 2; v += axis.step) {
         const std::string y = Coord(axis.Y(v));
@@ -89,8 +92,8 @@ inline double X(std::uint64_t index, std::uint64_t count) {
 }
 
 inline void AppendPolyline(std::string& out, std::string_view cls,
-                    const std::vector<ThinnedSeries::Point>& points, std::uint64_t count,
-                    const Axis& axis, double scale = 1) {
+                           const std::vector<ThinnedSeries::Point>& points, std::uint64_t count,
+                           const Axis& axis, double scale = 1) {
     out += "<polyline class=\"" + std::string(cls) + "\" points=\"";
     for (std::size_t k = 0; k < points.size(); ++k) {
         out += (k == 0 ? "" : " ") + Coord(X(points[k].index, count)) + "," +

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "tolvex/history/decode.h"
 #include "html_parts.h"
+#include "tolvex/history/decode.h"
 
 namespace tolvex::backtest {
 
@@ -352,9 +352,8 @@ void HtmlReport::WriteHeader(std::string& out) const {
     }
     row("号码列", "Draw column", HtmlEscape(column));
 
-    std::string order =
-        std::string(info_.order == Order::NewestFirst ? "从新到旧 " : "从旧到新 ") +
-        OrderDescription(info_);
+    std::string order = std::string(info_.order == Order::NewestFirst ? "从新到旧 " : "从旧到新 ") +
+                        OrderDescription(info_);
     row("顺序", "Order", HtmlEscape(order));
 
     std::string draws = std::to_string(info_.draws) + (info_.draws == 1 ? " draw" : " draws") +
@@ -369,8 +368,7 @@ void HtmlReport::WriteHeader(std::string& out) const {
         draws += "; " + skipped;
     }
     if (info_.padded > 0) {
-        draws += "; " + std::to_string(info_.padded) +
-                 (info_.padded == 1 ? " draw" : " draws") +
+        draws += "; " + std::to_string(info_.padded) + (info_.padded == 1 ? " draw" : " draws") +
                  " without leading zeros read as three digits (42: 042)";
     }
     row("期数", "Draws", HtmlEscape(draws));
@@ -478,6 +476,5 @@ void HtmlReport::Write(const Summary& s, std::string& out) {
            " &middot; a draw is a hit when the reduction of the two draws before it kept it; "
            "chance keeps it with probability kept/1000.</footer>\n</body>\n</html>\n";
 }
-
 
 }  // namespace tolvex::backtest

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tolvex/history/decode.h"
 #include "tolvex/backtest/report.h"
+#include "tolvex/history/decode.h"
 
 namespace {
 

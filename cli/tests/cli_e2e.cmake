@@ -283,6 +283,12 @@ run_cli(NAME backtest-skipped-lines ARGS backtest --summary ${LAYOUTS}/title_foo
         ERR_MATCH "title_footer.txt: skipped 3 lines: a title row \\(line 1\\), 2 footer lines")
 run_cli(NAME backtest-order-not-told ARGS backtest --summary ${LAYOUTS}/no_labels.txt RC 0
         ERR_MATCH "no_labels.txt: nothing in the file tells the order: read as written, oldest first; give --newest-first if that is wrong\n")
+run_cli(NAME backtest-html-skipped ARGS backtest --format html ${LAYOUTS}/zeros_dropped.csv RC 0
+        ERR_MATCH "zeros_dropped.csv: 7 draws"
+        OUT_MATCH "7 draws without leading zeros read as three digits")
+run_cli(NAME backtest-html-order-not-told ARGS backtest --format html ${LAYOUTS}/no_labels.txt RC 0
+        ERR_MATCH "nothing in the file tells the order"
+        OUT_MATCH "read as written, oldest first; give --newest-first if that is wrong")
 run_cli(NAME backtest-padded ARGS backtest --summary ${LAYOUTS}/zeros_dropped.csv RC 0
         ERR_MATCH "zeros_dropped.csv: 7 draws written without leading zeros read as three digits")
 

@@ -31,10 +31,10 @@ TEST(KeptNumbers, AgreesWithReduceNumbersOnEveryPair) {
             ASSERT_EQ(kept.count(), r.count) << previous << " " << last;
             std::size_t at = 0;
             for (int n = 0; n < 1000; ++n) {
-                const bool listed = at + 3 <= r.text.size() &&
-                                    (r.text[at] - '0') * 100 + (r.text[at + 1] - '0') * 10 +
-                                            (r.text[at + 2] - '0') ==
-                                        n;
+                const bool listed = at + 3 <= r.text.size() && (r.text[at] - '0') * 100 +
+                                                                       (r.text[at + 1] - '0') * 10 +
+                                                                       (r.text[at + 2] - '0') ==
+                                                                   n;
                 if (listed) {
                     at += 4;
                 }

@@ -36,11 +36,13 @@ ReadError Detector::Trouble() const {
     }
     for (const Split& s : lines_) {
         if (s.fields.size() != mode_) {
-            return {ReadErrorKind::NoDrawColumn, s.number, {},
+            return {ReadErrorKind::NoDrawColumn,
+                    s.number,
+                    {},
                     std::to_string(s.fields.size()) +
-                   (s.fields.size() == 1 ? " field" : " fields") + " (" +
-                   std::string(DelimiterName(delimiter_)) + ") where most lines have " +
-                   std::to_string(mode_) + ": " + std::string(s.text) +
+                        (s.fields.size() == 1 ? " field" : " fields") + " (" +
+                        std::string(DelimiterName(delimiter_)) + ") where most lines have " +
+                        std::to_string(mode_) + ": " + std::string(s.text) +
                         "\n(the lines of a file must share one layout)"};
         }
         if (!at(s, best, best_width)) {
@@ -71,9 +73,9 @@ Detector::Outcome Detector::ChooseFound(Layout& layout, ReadError& error) {
     }
     if (named.size() == 1) {
         layout.draws = {named[0]->column};
-        layout.chosen_by = named[0]->places ? "by the names of its places " +
-                                                  Quote(named[0]->column.name)
-                                            : "by its name " + Quote(named[0]->column.name);
+        layout.chosen_by = named[0]->places
+                               ? "by the names of its places " + Quote(named[0]->column.name)
+                               : "by its name " + Quote(named[0]->column.name);
         if (named[0]->column.pad) {
             layout.chosen_by += "; one or two digits there are a draw without its leading zeros";
         }
@@ -92,28 +94,31 @@ Detector::Outcome Detector::ChooseFound(Layout& layout, ReadError& error) {
         error.message = "more than one column could hold the draw:\n";
         for (const Candidate* c : choice) {
             error.candidates.push_back(c->column);
-            error.message += "  " + DescribeColumn(c->column) + ", e.g. " + Example(c->column) + "\n";
+            error.message +=
+                "  " + DescribeColumn(c->column) + ", e.g. " + Example(c->column) + "\n";
         }
         if (header_draw_ && header_.size() > 1 && header_.size() < columns_ &&
             delimiter_ == Delimiter::Comma) {
-            error.message += "(the lines have more fields than the header names: numbers with "
-                             "unquoted thousands separators, as 46,123,456, before the draw "
-                             "move its field)\n";
+            error.message +=
+                "(the lines have more fields than the header names: numbers with "
+                "unquoted thousands separators, as 46,123,456, before the draw "
+                "move its field)\n";
         }
         error.message += "choose with --column N or --column NAME; several, as --column " +
-                   Range(choice[0]->column.column, 1) + "," +
-                   Range(choice[1]->column.column, 1) +
-                   ", read the draws of each line in that order";
+                         Range(choice[0]->column.column, 1) + "," +
+                         Range(choice[1]->column.column, 1) +
+                         ", read the draws of each line in that order";
         return Outcome::Ambiguous;
     }
     if (extra_at_end_) {
         error.kind = ReadErrorKind::NoDrawColumn;
-        error.message = "the lines have more fields than the header names (numbers with "
-                        "unquoted thousands separators, as 46,123,456), and the column " +
-                        Quote(header_[*header_draw_]) +
-                        " holds no draw on every line: the separators must stand after the "
-                        "draw for its field to be found\n(put such numbers in quotes, or save "
-                        "the file without thousands separators)";
+        error.message =
+            "the lines have more fields than the header names (numbers with "
+            "unquoted thousands separators, as 46,123,456), and the column " +
+            Quote(header_[*header_draw_]) +
+            " holds no draw on every line: the separators must stand after the "
+            "draw for its field to be found\n(put such numbers in quotes, or save "
+            "the file without thousands separators)";
         return Outcome::Failed;
     }
     for (const auto& c : found) {
@@ -123,13 +128,13 @@ Detector::Outcome Detector::ChooseFound(Layout& layout, ReadError& error) {
         error.kind = ReadErrorKind::NotThreeDigits;
         if (c.column.width == 1) {
             error.message = DescribeColumn(c.column) + " holds draws of four digits, e.g. " +
-                      Example(c.column) + ": this is not a three-digit game";
+                            Example(c.column) + ": this is not a three-digit game";
         } else {
             error.message = DescribeColumn(c.column) + " hold " + std::to_string(c.column.width) +
-                      " single digits in a row, e.g. " + Example(c.column) +
-                      ": a game of more than three digits is not read; when a bonus digit "
-                      "or a second draw stands among them, choose the draw with --column " +
-                      Range(c.column.column, 3);
+                            " single digits in a row, e.g. " + Example(c.column) +
+                            ": a game of more than three digits is not read; when a bonus digit "
+                            "or a second draw stands among them, choose the draw with --column " +
+                            Range(c.column.column, 3);
         }
         return Outcome::Failed;
     }
@@ -156,7 +161,7 @@ bool Detector::ChooseGiven(std::vector<DrawColumn>& draws, ReadError& error) {
             width = to + 1 > c ? to + 1 - c : 0;
             if (width != 1 && width != 3) {
                 error.message = "--column " + std::string(wanted) +
-                          ": a draw stands in one column or three adjacent ones";
+                                ": a draw stands in one column or three adjacent ones";
                 return false;
             }
         } else {
@@ -181,8 +186,8 @@ bool Detector::ChooseGiven(std::vector<DrawColumn>& draws, ReadError& error) {
         }
         if (c == 0 || c > columns_) {
             error.message = "--column " + std::string(wanted) + ": the lines have " +
-                      std::to_string(columns_) + (columns_ == 1 ? " column" : " columns") +
-                      " (" + std::string(DelimiterName(delimiter_)) + ")";
+                            std::to_string(columns_) + (columns_ == 1 ? " column" : " columns") +
+                            " (" + std::string(DelimiterName(delimiter_)) + ")";
             return false;
         }
         --c;
@@ -192,7 +197,7 @@ bool Detector::ChooseGiven(std::vector<DrawColumn>& draws, ReadError& error) {
         const DrawColumn d{c, width, cols_[c].name};
         if (c + width > columns_) {
             error.message = "--column " + std::string(wanted) + ": " + DescribeColumn(d) +
-                      " run past the last column";
+                            " run past the last column";
             return false;
         }
         std::size_t held = 0;

@@ -31,7 +31,7 @@ std::string detail::NormalName(std::string_view name) {
 
 namespace {
 
-  bool InList(std::string_view name, std::span<const std::string_view> list) {
+bool InList(std::string_view name, std::span<const std::string_view> list) {
     const std::string n = NormalName(name);
     return !n.empty() && std::find(list.begin(), list.end(), n) != list.end();
 }

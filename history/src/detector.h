@@ -104,7 +104,9 @@ class Detector {
         layout.header_line = header_line_;
         layout.header = header_;
         if (const Split* pending = PendingWordWithoutHeader()) {
-            error = {ReadErrorKind::NoDrawColumn, pending->number, {},
+            error = {ReadErrorKind::NoDrawColumn,
+                     pending->number,
+                     {},
                      "a draw still to come stands on this line, and no header names the draw's "
                      "column, so which column holds the draw cannot be told: " +
                          std::string(pending->text) +
@@ -127,12 +129,14 @@ class Detector {
             // Rows with no draw yet were left out by the header's draw column: it must be the
             // column chosen.
             const bool same = layout.draws.size() == 1 && layout.draws[0].width == 1 &&
-                              header_draw_ && layout.draws[0].column == *header_draw_ &&
-                              exact_ && header_.size() >= columns_;
+                              header_draw_ && layout.draws[0].column == *header_draw_ && exact_ &&
+                              header_.size() >= columns_;
             if (same) {
                 layout.pending_column = *header_draw_;
             } else if (!pending_.empty()) {
-                error = {ReadErrorKind::NoDrawColumn, pending_[0].number, {},
+                error = {ReadErrorKind::NoDrawColumn,
+                         pending_[0].number,
+                         {},
                          "no draw found in: " + std::string(pending_[0].text)};
                 return Outcome::Failed;
             }
@@ -421,7 +425,7 @@ class Detector {
 
     struct Candidate {
         DrawColumn column;
-        bool four;           // a draw of more than three digits
+        bool four;            // a draw of more than three digits
         bool places = false;  // three single digits named by their places (百位 十位 个位)
     };
 

@@ -425,8 +425,8 @@ std::optional<std::uint64_t> DateKey(std::string_view s) {
     if (!second) {
         return std::nullopt;
     }
-    if (i == s.size() || (s[i] != sep && DateRestOk(s.substr(i)) && s[i] != '-' && s[i] != '/' &&
-                          s[i] != '.')) {
+    if (i == s.size() ||
+        (s[i] != sep && DateRestOk(s.substr(i)) && s[i] != '-' && s[i] != '/' && s[i] != '.')) {
         // month and day only: two digits each, so that "1-2" or a fraction is no date
         if (sep == '.' || first_digits != 2 || i - second_begin != 2) {
             return std::nullopt;
@@ -475,12 +475,14 @@ std::uint64_t WithYear(std::uint64_t before, std::uint64_t yearless) {
 
 bool IsPendingWord(std::string_view v) {
     static constexpr std::string_view kWords[] = {
-        "\xE5\xBE\x85\xE5\xBC\x80\xE5\xA5\x96",                  // 待开奖
-        "\xE6\x9C\xAA\xE5\xBC\x80\xE5\xA5\x96",                  // 未开奖
-        "\xE5\xBC\x80\xE5\xA5\x96\xE4\xB8\xAD",                  // 开奖中
-        "\xE7\xAD\x89\xE5\xBE\x85\xE5\xBC\x80\xE5\xA5\x96",      // 等待开奖
-        "\xE6\x9A\x82\xE6\x97\xA0",                              // 暂无
-        "pending", "tbd", "tba"};
+        "\xE5\xBE\x85\xE5\xBC\x80\xE5\xA5\x96",              // 待开奖
+        "\xE6\x9C\xAA\xE5\xBC\x80\xE5\xA5\x96",              // 未开奖
+        "\xE5\xBC\x80\xE5\xA5\x96\xE4\xB8\xAD",              // 开奖中
+        "\xE7\xAD\x89\xE5\xBE\x85\xE5\xBC\x80\xE5\xA5\x96",  // 等待开奖
+        "\xE6\x9A\x82\xE6\x97\xA0",                          // 暂无
+        "pending",
+        "tbd",
+        "tba"};
     const std::string n = NormalName(v);
     return std::find(std::begin(kWords), std::end(kWords), n) != std::end(kWords);
 }

@@ -1,4 +1,4 @@
-// layout_detection.cpp - deciding a history's layout from its opening lines: each delimiter in turn.
+// layout_detection.cpp - a history's layout from its opening lines: each delimiter in turn.
 #include "tolvex/history/layout.h"
 
 #include <algorithm>
@@ -87,6 +87,5 @@ std::string DescribeColumn(const DrawColumn& column) {
     }
     return s;
 }
-
 
 }  // namespace tolvex::history

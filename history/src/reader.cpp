@@ -125,10 +125,11 @@ LineKind Classify(std::string_view text) {
         return {LineClass::Skip, SkipKind::Totals};
     }
     if (CountLine(word) ||
-        InWords(word, {"\xE6\x95\xB0\xE6\x8D\xAE\xE6\x9D\xA5\xE6\xBA\x90", "\xE6\x9D\xA5\xE6\xBA\x90",
-                       "\xE8\xB5\x84\xE6\x96\x99\xE6\x9D\xA5\xE6\xBA\x90",
-                       "\xE6\x95\xB0\xE6\x8D\xAE\xE6\x9D\xA5\xE8\x87\xAA", "source",
-                       "\xE6\xB3\xA8"})) {  // 数据来源 来源 资料来源 数据来自 注
+        InWords(word,
+                {"\xE6\x95\xB0\xE6\x8D\xAE\xE6\x9D\xA5\xE6\xBA\x90", "\xE6\x9D\xA5\xE6\xBA\x90",
+                 "\xE8\xB5\x84\xE6\x96\x99\xE6\x9D\xA5\xE6\xBA\x90",
+                 "\xE6\x95\xB0\xE6\x8D\xAE\xE6\x9D\xA5\xE8\x87\xAA", "source",
+                 "\xE6\xB3\xA8"})) {  // 数据来源 来源 资料来源 数据来自 注
         return {LineClass::Skip, SkipKind::Footer};
     }
     return {LineClass::Data};
@@ -795,8 +796,8 @@ bool HistoryReader::Next(HistoryDraw& draw) {
             if (error_.empty() && record_count_ > 0) {
                 return Fail(ReadErrorKind::LineDoesNotFit, record_first_,
                             "the last record has " + std::to_string(record_count_) +
-                                (record_count_ == 1 ? " line" : " lines") + " where the others have " +
-                                std::to_string(record_rows_));
+                                (record_count_ == 1 ? " line" : " lines") +
+                                " where the others have " + std::to_string(record_rows_));
             }
             if (error_.empty()) {
                 Finish();
@@ -831,7 +832,8 @@ bool HistoryReader::Next(HistoryDraw& draw) {
                     if (!RecordStart(text)) {
                         return Fail(ReadErrorKind::LineDoesNotFit, number,
                                     "a record must open with its issue number, as the others "
-                                    "do: " + ShowLine(text));
+                                    "do: " +
+                                        ShowLine(text));
                     }
                 }
                 record_ += (record_count_ > 0 ? record_gap_ : "") + std::string(text);
@@ -860,8 +862,8 @@ bool HistoryReader::Next(HistoryDraw& draw) {
             return Fail(undecodable ? ReadErrorKind::NotInEncoding : ReadErrorKind::LineDoesNotFit,
                         number,
                         reason + ": " + ShowLine(text) +
-                                    "\n(comment the line out with #, or give --skip-invalid to "
-                                    "skip lines like it)");
+                            "\n(comment the line out with #, or give --skip-invalid to "
+                            "skip lines like it)");
         }
         ++info_.skipped_invalid;
         if (info_.invalid_lines.size() < kShownInvalid) {
@@ -950,8 +952,7 @@ std::string OrderDescription(const HistoryInfo& info) {
             return newest ? "newest first (--newest-first)" : "oldest first (--oldest-first)";
         case HistoryInfo::OrderSource::Labels:
             return std::string(newest ? "newest first" : "oldest first") + " (the " +
-                   std::string(KeyName(info.layout.key)) + " run " + (newest ? "down" : "up") +
-                   ")";
+                   std::string(KeyName(info.layout.key)) + " run " + (newest ? "down" : "up") + ")";
         case HistoryInfo::OrderSource::Default:
             break;
     }
@@ -966,8 +967,8 @@ std::vector<std::string> HistoryReader::Notes() const {
                         " run down: read newest first");
     }
     if (info_.order_source == HistoryInfo::OrderSource::Default && info_.draws > 1) {
-        notes.push_back(info_.name + ": nothing in the file tells the order: " +
-                        OrderDescription(info_));
+        notes.push_back(info_.name +
+                        ": nothing in the file tells the order: " + OrderDescription(info_));
     }
     if (const std::string skipped = SkippedLines(info_); !skipped.empty()) {
         notes.push_back(info_.name + ": " + skipped);

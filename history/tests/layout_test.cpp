@@ -129,8 +129,8 @@ TEST(Keys, SortAsTime) {
     EXPECT_EQ(WithYear(20241231, 101), 20250101u);
     EXPECT_EQ(WithYear(20250101, 1231), 20241231u);
     EXPECT_EQ(WithYear(20240610, 605), 20240605u);
-    EXPECT_LT(*OrderKey(KeyKind::Date, "12-31", 0), *OrderKey(KeyKind::Date, "01-01",
-                                                               *OrderKey(KeyKind::Date, "12-31", 0)));
+    EXPECT_LT(*OrderKey(KeyKind::Date, "12-31", 0),
+              *OrderKey(KeyKind::Date, "01-01", *OrderKey(KeyKind::Date, "12-31", 0)));
 }
 
 TEST(PlainTyped, AsInputMethodsTypeThem) {
@@ -169,8 +169,9 @@ TEST(Names, DrawAndOtherColumns) {
     const struct {
         const char* name;
         int place;
-    } places[] = {{"百位", 1}, {"十位", 2}, {"个位", 3}, {"千位", 4}, {"Num1", 1}, {"Ball 3", 3},
-                  {"Number 4", 4}, {"Lucky Ball", 0}, {"幸运号", 0}, {"Num", 0}, {"Ball 10", 0}};
+    } places[] = {{"百位", 1},   {"十位", 2},   {"个位", 3},     {"千位", 4},
+                  {"Num1", 1},   {"Ball 3", 3}, {"Number 4", 4}, {"Lucky Ball", 0},
+                  {"幸运号", 0}, {"Num", 0},    {"Ball 10", 0}};
     for (const auto& p : places) {
         EXPECT_EQ(DigitPlace(p.name), p.place) << p.name;
     }

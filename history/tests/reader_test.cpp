@@ -281,7 +281,11 @@ TEST(HistoryReader, Layouts) {
          none,
          {123, 357},
          {}},
-        {"dash for the draw", "期号 开奖号码 试机号\n2024001 357 111\n2024002 — 555\n", none, {357}, {}},
+        {"dash for the draw",
+         "期号 开奖号码 试机号\n2024001 357 111\n2024002 — 555\n",
+         none,
+         {357},
+         {}},
         {"most rows without a draw",
          "期号 开奖号码\n2024001 组六\n2024002 组三\n2024003 357\n",
          none,
@@ -333,7 +337,11 @@ TEST(HistoryReader, Layouts) {
          {357, 123},
          {}},
         {"en and em dashes", "2024001 3–5–7\n2024002 1—2—3\n", none, {357, 123}, {}},
-        {"a time keeps its colon", "2024-01-09 20:30 357\n2024-01-10 20:30 123\n", none, {357, 123}, {}},
+        {"a time keeps its colon",
+         "2024-01-09 20:30 357\n2024-01-10 20:30 123\n",
+         none,
+         {357, 123},
+         {}},
         // lines around the data
         {"title, comments, repeated header, totals, footer, Ctrl-Z",
          "3D开奖记录\n期号,开奖号码\n2024001,357\n// 第二页\n期号,开奖号码\n2024002,123\n"
@@ -351,7 +359,12 @@ TEST(HistoryReader, Layouts) {
          none,
          {357, 123},
          {}},
-        {"a title holding a draw is data", "3D 357\n期号 开奖号码\n2024001 357\n", none, {}, {}, "no draw found"},
+        {"a title holding a draw is data",
+         "3D 357\n期号 开奖号码\n2024001 357\n",
+         none,
+         {},
+         {},
+         "no draw found"},
         {"a line without a draw inside the data",
          "2024001 357\n2024002 35\n2024003 123\n",
          none,
@@ -454,7 +467,10 @@ TEST(HistoryReader, OrderComesFromTheLabels) {
          tolvex::history::HistoryInfo::OrderSource::Labels},
         {"01/10/2026 357\n01/09/2026 123\n12/31/2025 987\n", Order::NewestFirst, Order::NewestFirst,
          tolvex::history::HistoryInfo::OrderSource::Option},
-        {"a 357\nb 123\n", {}, Order::OldestFirst, tolvex::history::HistoryInfo::OrderSource::Default},
+        {"a 357\nb 123\n",
+         {},
+         Order::OldestFirst,
+         tolvex::history::HistoryInfo::OrderSource::Default},
         // dates without a year, across a new year; two-digit years
         {"01-02 357\n01-01 123\n12-31 987\n12-30 555\n12-29 111\n",
          {},
@@ -683,7 +699,7 @@ TEST(LineSplitter, OverlongLineStopsTheReading) {
 TEST(ShowLine, ControlBytesAreVisibleAndLongLinesCut) {
     EXPECT_EQ(tolvex::history::ShowLine("a\tb\rc\x01"), "a\\tb\\rc\\x01");
     EXPECT_EQ(tolvex::history::ShowLine("\xE4\xB8\xAD"
-                                    "1"),
+                                        "1"),
               "\xE4\xB8\xAD"
               "1");
     EXPECT_EQ(tolvex::history::ShowLine("abcdef", 4), "abcd...");

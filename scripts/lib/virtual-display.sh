@@ -21,6 +21,10 @@ new_work_dir() {
     work_dirs+=("$work")
 }
 
+# How long any wait of the scripts that drive a window may take, in seconds: enough for a
+# two-core machine whose cores are all busy with other work. A wait that holds returns at once.
+wait_limit=${TOLVEX_WAIT_LIMIT:-60}
+
 # wait_for <seconds> <command...>: runs the command every 20 ms until it succeeds; fails when
 # it has not within the time given.
 wait_for() {
@@ -43,17 +47,19 @@ start_virtual_display() {
     mkfifo "$fifo"
     work_dirs+=("$fifo")
     Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-    pids+=($!)
-    read -r -t 10 number <"$fifo" || { echo "virtual-display.sh: Xvfb did not start" >&2; return 1; }
+    local xvfb=$!
+    pids+=("$xvfb")
+    read -r -t "$wait_limit" number <"$fifo" || { echo "virtual-display.sh: Xvfb did not start" >&2; return 1; }
     export DISPLAY=:$number
-    wait_for 10 xdpyinfo || { echo "virtual-display.sh: display $DISPLAY does not answer" >&2; return 1; }
+    wait_for "$wait_limit" xdpyinfo || { echo "virtual-display.sh: display $DISPLAY does not answer" >&2; return 1; }
     local log
     log=$(mktemp)
     work_dirs+=("$log")
     openbox >"$log" 2>&1 &
     pids+=($!)
-    wait_for 20 window_manager_running ||
-        { echo "virtual-display.sh: openbox did not start on $DISPLAY:" >&2; cat "$log" >&2; return 1; }
+    wait_for "$wait_limit" window_manager_running ||
+        { echo "virtual-display.sh: openbox did not start on $DISPLAY (Xvfb $(kill -0 "$xvfb" 2>/dev/null &&
+            echo still runs || echo has ended)):" >&2; cat "$log" >&2; return 1; }
 }
 
 # Whether a window manager has taken the screen: it names its window on the root window.

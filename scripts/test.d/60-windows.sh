@@ -68,9 +68,10 @@ desktop=$users/Desktop/Tolvex.lnk
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolvex'
 
 # Every Wine program has a time limit: an installer that waits on a box it should not show
-# fails the step instead of holding it.
+# fails the step instead of holding it. The limit leaves room for a machine whose cores are all
+# busy.
 wine_program=$(type -P wine)
-wine() { timeout 120 "$wine_program" "$@"; }
+wine() { timeout $((5 * wait_limit)) "$wine_program" "$@"; }
 wine wineboot -i >/dev/null 2>&1
 wineserver -w
 
@@ -88,37 +89,37 @@ drive() {  # drive <what> <program>
     expected=$(wine "$(dirname "$2")/tolvex-cli.exe" reduce 456 123 2>/dev/null | tr -d '\r\n')
     wine "$2" >/dev/null 2>&1 &
     local pid=$!
-    wait_for 30 bash -c "xdotool search --onlyvisible --name '^Tolvex\$' | grep -q ." ||
+    wait_for "$wait_limit" bash -c "xdotool search --onlyvisible --name '^Tolvex\$' | grep -q ." ||
         { check "$what: the window opens" "yes" "no"; return; }
     local window
     window=$(xdotool search --onlyvisible --name '^Tolvex$' | head -1)
-    wait_for 10 bash -c "[[ \$(xdotool getwindowfocus) == $window ]]" || true
+    wait_for "$wait_limit" bash -c "[[ \$(xdotool getwindowfocus) == $window ]]" || true
     xdotool type --delay 30 456
     xdotool key Tab
     xdotool type --delay 30 123
     xdotool key Return
     check "$what: the clipboard holds the 722 numbers after Enter" "yes" \
-        "$(wait_for 10 clipboard_holds "$expected" && echo yes || echo no)"
+        "$(wait_for "$wait_limit" clipboard_holds "$expected" && echo yes || echo no)"
     xdotool type --delay 30 000
-    check "$what: 000 marks a hit" "yes" "$(wait_for 10 marker_is 中 && echo yes || echo no)"
+    check "$what: 000 marks a hit" "yes" "$(wait_for "$wait_limit" marker_is 中 && echo yes || echo no)"
     # From the last-draw box, Shift+Tab twice reaches the save button; the Save dialog takes
     # the focus, the file name is typed, and the success box takes it next.
     xdotool key shift+Tab shift+Tab Return
-    wait_for 10 bash -c "[[ \$(xdotool getwindowfocus) != $window ]]" || true
+    wait_for "$wait_limit" bash -c "[[ \$(xdotool getwindowfocus) != $window ]]" || true
     xdotool type --delay 20 "$saved"
     xdotool key Return
     local file=$WINEPREFIX/drive_c/saved-$what.txt
     check "$what: the saved file holds the numbers" "yes" \
-        "$(wait_for 10 bash -c "[[ -f '$file' && \$(cat '$file') == '$expected' ]]" && echo yes || echo no)"
+        "$(wait_for "$wait_limit" bash -c "[[ -f '$file' && \$(cat '$file') == '$expected' ]]" && echo yes || echo no)"
     # The success box: another window titled Tolvex.
-    wait_for 10 bash -c "[[ \$(xdotool getwindowfocus) != $window &&
+    wait_for "$wait_limit" bash -c "[[ \$(xdotool getwindowfocus) != $window &&
         \$(xdotool getwindowfocus getwindowname) == Tolvex ]]" || true
     xdotool key Return
-    wait_for 10 bash -c "[[ \$(xdotool getwindowfocus) == $window ]]" || true
+    wait_for "$wait_limit" bash -c "[[ \$(xdotool getwindowfocus) == $window ]]" || true
     # From the save button, Shift+Tab twice reaches the exit button.
     xdotool key shift+Tab shift+Tab Return
     check "$what: the exit button ends the program" "yes" \
-        "$(wait_for 15 bash -c "! kill -0 $pid 2>/dev/null" && echo yes || echo no)"
+        "$(wait_for "$wait_limit" bash -c "! kill -0 $pid 2>/dev/null" && echo yes || echo no)"
     wait "$pid" 2>/dev/null || true
 }
 
@@ -128,19 +129,19 @@ licence_page() {
     local title="Tolvex 安装"
     wine "$setup" >/dev/null 2>&1 &
     local pid=$!
-    wait_for 30 bash -c "xdotool search --onlyvisible --name '^$title' | grep -q ." ||
+    wait_for "$wait_limit" bash -c "xdotool search --onlyvisible --name '^$title' | grep -q ." ||
         { check "the setup program opens" "yes" "no"; return; }
     xdotool key Return
-    wait_for 10 bash -c "[[ -n \$(wine '$probe' 1006 '$title' 2>/dev/null) ]]" || true
+    wait_for "$wait_limit" bash -c "[[ -n \$(wine '$probe' 1006 '$title' 2>/dev/null) ]]" || true
     local button
     button=$(probe 1 "$title")
     check "the licence page names its button" "[${button//&/}]" \
         "$(probe 1006 "$title" | grep -o '\[[^]]*\]' | head -1)"
     xdotool key Escape
-    wait_for 10 bash -c "[[ \$(xdotool search --onlyvisible --name '^$title' | wc -l) -ge 2 ]]" || true
+    wait_for "$wait_limit" bash -c "[[ \$(xdotool search --onlyvisible --name '^$title' | wc -l) -ge 2 ]]" || true
     xdotool key Return
     check "the setup program ends when cancelled" "yes" \
-        "$(wait_for 15 bash -c "! kill -0 $pid 2>/dev/null" && echo yes || echo no)"
+        "$(wait_for "$wait_limit" bash -c "! kill -0 $pid 2>/dev/null" && echo yes || echo no)"
     wait "$pid" 2>/dev/null || true
 }
 licence_page
@@ -174,7 +175,7 @@ drive installed "$instdir/tolvex.exe"
 wine "$instdir/uninstall.exe" /S
 gone() { [[ ! -e $instdir && ! -e $startmenu && ! -e $desktop ]] && ! wine reg query "$key" >/dev/null 2>&1; }
 check "the uninstaller removes every file, shortcut and registry entry" "yes" \
-    "$(wait_for 30 gone && echo yes || echo no)"
+    "$(wait_for "$wait_limit" gone && echo yes || echo no)"
 
 drive portable "$(echo "$work"/portable/*/tolvex.exe)"
 

@@ -163,8 +163,9 @@ void MainWindow::PlaceControls(qreal scale) {
 }
 
 // Sizes the client area so that the frame around it comes to the wanted outer size, and
-// centres the window. The window manager tells the frame only once the window is shown, so
-// this runs once more when the first frame is known (see event()).
+// centres the window. The window manager tells the frame only once the window is shown, and
+// may tell it in steps, so this runs again whenever the frame changes (see event()); the
+// user's moves and sizes leave the frame as it is.
 void MainWindow::FitOuterSize() {
     const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
     fittedMargins_ = frame;
@@ -177,11 +178,12 @@ bool MainWindow::event(QEvent* event) {
     switch (event->type()) {
         case QEvent::Show:
         case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Expose:
         case QEvent::WindowActivate:
-            // Only the first frame the window manager reports counts; after that the user
-            // moves and sizes the window.
-            if (fittedMargins_.isNull() && windowHandle() != nullptr &&
-                !windowHandle()->frameMargins().isNull()) {
+            // Not once maximised or full screen, where the window manager decides the size.
+            if (isVisible() && windowState() == Qt::WindowNoState && windowHandle() != nullptr &&
+                windowHandle()->frameMargins() != fittedMargins_) {
                 FitOuterSize();
             }
             break;

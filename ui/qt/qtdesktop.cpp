@@ -22,11 +22,12 @@ namespace tolvex::qt {
 namespace {
 
 // A message box that opens centred on the screen rather than over its owner, in a dialog frame
-// that asks for a close button only. The window manager reports its frame only after the box
-// is shown, and may report it in steps; the box is centred again whenever the frame it was
-// centred for changes, and left where the user puts it otherwise. Window managers that offer
-// to minimise it all the same take its owner along; both come back at once, as the program is
-// waiting on the box.
+// that asks for a close button only. It is placed by its own size, known once the box is laid
+// out as it is shown, and by the frame the window manager reports, known only after the box is
+// shown, sometimes in steps: whenever either changes, the box is centred again for them. A
+// move by the user changes neither, so the box stays where the user puts it. Window managers
+// that offer to minimise it all the same take its owner along; both come back at once, as the
+// program is waiting on the box.
 class CentredMessageBox : public QMessageBox {
   public:
     CentredMessageBox(Icon icon, const QString& text, StandardButtons buttons, QWidget* owner)
@@ -45,10 +46,8 @@ class CentredMessageBox : public QMessageBox {
 
   protected:
     void showEvent(QShowEvent* event) override {
-        QMessageBox::showEvent(event);
-        if (!event->spontaneous()) {
-            Centre();
-        }
+        QMessageBox::showEvent(event);  // sizes the box to its contents
+        CentreWhenChanged();
     }
     bool event(QEvent* event) override {
         const bool handled = QMessageBox::event(event);
@@ -57,8 +56,9 @@ class CentredMessageBox : public QMessageBox {
             case QEvent::Resize:
             case QEvent::WindowActivate:
             case QEvent::Expose:
-                if (windowHandle() != nullptr && windowHandle()->frameMargins() != centredFor_) {
-                    Centre();
+            case QEvent::UpdateRequest:
+                if (isVisible()) {
+                    CentreWhenChanged();
                 }
                 break;
             default:
@@ -83,12 +83,21 @@ class CentredMessageBox : public QMessageBox {
     }
 
   private:
-    void Centre() {
-        centredFor_ = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    void CentreWhenChanged() {
+        const QMargins frame =
+            windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+        if (centred_ && frame == centredFrame_ && size() == centredSize_) {
+            return;
+        }
+        centred_ = true;
+        centredFrame_ = frame;
+        centredSize_ = size();
         CentreOnScreen(this);
     }
 
-    QMargins centredFor_;
+    bool centred_ = false;
+    QMargins centredFrame_;  // the frame and size the box was last centred for
+    QSize centredSize_;
 };
 
 // Qt's form of a "description|pattern" filter: "description (pattern)", unless the
@@ -124,9 +133,11 @@ void CentreOnScreen(QWidget* widget) {
     }
     const QSize outer = widget->size().grownBy(frame);
     const QRect area = screen->geometry();
-    const QPoint topLeft(area.x() + (area.width() - outer.width()) / 2,
-                         area.y() + (area.height() - outer.height()) / 2);
-    widget->move(topLeft);  // move() places the frame's top-left corner
+    const QPoint frameTopLeft(area.x() + (area.width() - outer.width()) / 2,
+                              area.y() + (area.height() - outer.height()) / 2);
+    // The client area is placed inside that frame. move() would place the frame by the frame
+    // the widget last heard of, which lags behind one the window manager has just drawn.
+    widget->setGeometry(QRect(frameTopLeft + QPoint(frame.left(), frame.top()), widget->size()));
 }
 
 void ShowMessageBox(QWidget* owner, const QString& text) {

@@ -35,10 +35,12 @@
 #include "tolvex/ui/layout.h"
 #include "tolvex/ui/texts.h"
 #include "ui_mainwindow.h"
+#include "waitlimit.h"
 #include "windowfont.h"
 
 using tolvex::qt::LocaleText;
 using tolvex::qt::MainWindow;
+using tolvex::qt::test::kWaitLimitMs;
 using tolvex::qt::test::ModalWatcher;
 using tolvex::qt::test::SeenBox;
 
@@ -131,6 +133,7 @@ class TestMainWindow : public QObject {
     void messageBoxKeys_data();
     void messageBoxKeys();
     void minimisedBoxComesBack();
+    void boxCentredAgainForItsNewSize();
     void invalidEntries_data();
     void invalidEntries();
     void typicalPass();
@@ -184,7 +187,7 @@ void TestMainWindow::init() {
     modals_ = std::make_unique<ModalWatcher>();
     window_ = std::make_unique<MainWindow>(text_);
     window_->show();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QVERIFY(QTest::qWaitForWindowActive(window_.get(), kWaitLimitMs));
 }
 
 void TestMainWindow::cleanup() {
@@ -646,12 +649,36 @@ void TestMainWindow::minimisedBoxComesBack() {
     modals_->Answer([&](QWidget* box) {
         window_->showMinimized();
         box->showMinimized();
-        back = QTest::qWaitFor([&] { return !box->isMinimized() && !window_->isMinimized(); });
+        back = QTest::qWaitFor([&] { return !box->isMinimized() && !window_->isMinimized(); },
+                               kWaitLimitMs);
         box->close();
     });
     Box("edtcode1")->setText("12");
     QTest::keyClick(Box("edtcode1"), Qt::Key_Return);
     QVERIFY(back);
+}
+
+void TestMainWindow::boxCentredAgainForItsNewSize() {
+    // A box whose size changes once it is shown is centred for the size it ends with, not
+    // left where the first size put it.
+    bool firstCentred = false, grew = false, lastCentred = false;
+    modals_->Answer([&](QWidget* widget) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        firstCentred = tolvex::qt::test::Describe(box).centred;
+        const QSize firstSize = box->size();
+        box->setText(box->text().repeated(6) + QStringLiteral("\n\n\n") + box->text());
+        grew = QTest::qWaitFor(
+            [&] { return box->width() > firstSize.width() && box->height() > firstSize.height(); },
+            kWaitLimitMs);
+        lastCentred =
+            QTest::qWaitFor([&] { return tolvex::qt::test::Describe(box).centred; }, kWaitLimitMs);
+        box->close();
+    });
+    Box("edtcode1")->setText("12");
+    QTest::keyClick(Box("edtcode1"), Qt::Key_Return);
+    QVERIFY(firstCentred);
+    QVERIFY(grew);
+    QVERIFY(lastCentred);
 }
 
 void TestMainWindow::invalidEntries_data() {
@@ -943,7 +970,7 @@ void TestMainWindow::saveUnderChosenName() {
     QCOMPARE(text.Name(), codeset);
     window_ = std::make_unique<MainWindow>(text);
     window_->show();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QVERIFY(QTest::qWaitForWindowActive(window_.get(), kWaitLimitMs));
     Filter("456", "123");
     const QByteArray filtered = Result()->toPlainText().toLatin1();
     SeenDialog dialog;

@@ -12,8 +12,10 @@
 #include <csignal>
 
 #include "savefile.h"
+#include "waitlimit.h"
 
 using tolvex::qt::WriteWholeFile;
+using tolvex::qt::test::kWaitLimitMs;
 using tolvex::ui::WriteStatus;
 
 Q_DECLARE_METATYPE(WriteStatus)
@@ -40,7 +42,7 @@ bool Run(const QString& program, const QStringList& arguments) {
     }
     QProcess process;
     process.start(program, arguments);
-    return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit &&
+    return process.waitForFinished(kWaitLimitMs) && process.exitStatus() == QProcess::NormalExit &&
            process.exitCode() == 0;
 }
 

@@ -35,6 +35,10 @@ using tolvex::win32::testing::ReadBytes;
 using tolvex::win32::testing::TempFolder;
 using tolvex::win32::testing::WriteBytes;
 
+// How long any wait of these tests may take, in milliseconds: enough for a two-core machine
+// whose cores are all busy with other work. A wait whose condition holds returns at once.
+constexpr DWORD kWaitLimitMs = 60000;
+
 constexpr wchar_t kShellFolders[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
@@ -174,7 +178,7 @@ class WindowTest : public ::testing::Test {
 
     // Runs the program's message loop until `done` holds; false when it does not within
     // `limitMs` milliseconds.
-    bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000) {
+    bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = kWaitLimitMs) {
         const DWORD start = GetTickCount();
         while (!done()) {
             if (GetTickCount() - start > limitMs) {
@@ -245,11 +249,13 @@ class WindowTest : public ::testing::Test {
         const DWORD ui = GetCurrentThreadId();
         const HWND main = window_->Window();
         std::atomic<bool> stuck{false};
+        std::atomic<bool> unfocused{false};
         std::atomic<bool> done{false};
         std::thread watcher([&] {
             for (auto& action : actions) {
                 HWND modal = nullptr;
-                for (int waited = 0; modal == nullptr && !done && waited < 5000; waited += 20) {
+                for (const DWORD start = GetTickCount();
+                     modal == nullptr && !done && GetTickCount() - start < kWaitLimitMs;) {
                     Sleep(20);
                     struct Find {
                         HWND main, found;
@@ -272,21 +278,25 @@ class WindowTest : public ::testing::Test {
                     return;
                 }
                 // Once the focus is inside it, the box is ready for keys and clicks.
-                for (int waited = 0; waited < 2000; waited += 10) {
+                auto focusInside = [&] {
                     GUITHREADINFO info{};
                     info.cbSize = sizeof(info);
-                    if (GetGUIThreadInfo(ui, &info) &&
-                        (info.hwndFocus == modal || IsChild(modal, info.hwndFocus))) {
-                        break;
-                    }
+                    return GetGUIThreadInfo(ui, &info) &&
+                           (info.hwndFocus == modal || IsChild(modal, info.hwndFocus));
+                };
+                for (const DWORD start = GetTickCount();
+                     !focusInside() && GetTickCount() - start < kWaitLimitMs;) {
                     Sleep(10);
+                }
+                if (!focusInside()) {
+                    unfocused = true;
                 }
                 seen.push_back(Describe(modal));
                 action(modal);
-                int waited = 0;
-                while (IsWindow(modal) && IsWindowVisible(modal) && waited < 5000) {
+                for (const DWORD start = GetTickCount(); IsWindow(modal) &&
+                                                         IsWindowVisible(modal) &&
+                                                         GetTickCount() - start < kWaitLimitMs;) {
                     Sleep(20);
-                    waited += 20;
                 }
                 if (IsWindow(modal) && IsWindowVisible(modal)) {
                     stuck = true;
@@ -300,6 +310,7 @@ class WindowTest : public ::testing::Test {
         done = true;
         watcher.join();
         EXPECT_FALSE(stuck) << "a modal window did not close";
+        EXPECT_FALSE(unfocused) << "a modal window did not take the focus";
         return seen;
     }
 
@@ -602,10 +613,10 @@ TEST(WindowDpi, LayoutFollowsTheScreenDpiAndTheFont) {
         bool finished = false;
         if (started) {
             // One that overruns is ended, and fails: its exit code would read STILL_ACTIVE.
-            finished = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+            finished = WaitForSingleObject(process.hProcess, 3 * kWaitLimitMs) == WAIT_OBJECT_0;
             if (!finished) {
                 TerminateProcess(process.hProcess, 1);
-                WaitForSingleObject(process.hProcess, 5000);
+                WaitForSingleObject(process.hProcess, kWaitLimitMs);
             }
             GetExitCodeProcess(process.hProcess, &exitCode);
             CloseHandle(process.hProcess);
@@ -889,6 +900,12 @@ TEST_F(WindowTest, AMouseClickEmptiesAnEntryBoxButTabDoesNot) {
     EXPECT_TRUE(PumpUntil([&] { return TextOf(IDC_EDTCODE1).empty(); }));
 }
 
+// A box's frame centred on the screen, to a pixel or two.
+void ExpectCentred(const ModalSeen& box, const char* what) {
+    EXPECT_NEAR((box.rect.left + box.rect.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2) << what;
+    EXPECT_NEAR((box.rect.top + box.rect.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 2) << what;
+}
+
 TEST_F(WindowTest, TheMessageBoxClosesByClickEnterOrEsc) {
     struct Case {
         const char* how;
@@ -909,10 +926,7 @@ TEST_F(WindowTest, TheMessageBoxClosesByClickEnterOrEsc) {
         EXPECT_EQ(seen[0].texts, std::vector<std::wstring>{L"请输入3位数上期开奖号码"});
         EXPECT_EQ(seen[0].buttons, std::vector<std::wstring>{L"确定"});
         EXPECT_FALSE(seen[0].hasIcon);
-        const int centreX = (seen[0].rect.left + seen[0].rect.right) / 2;
-        const int centreY = (seen[0].rect.top + seen[0].rect.bottom) / 2;
-        EXPECT_NEAR(centreX, GetSystemMetrics(SM_CXSCREEN) / 2, 2) << c.how;
-        EXPECT_NEAR(centreY, GetSystemMetrics(SM_CYSCREEN) / 2, 2) << c.how;
+        ExpectCentred(seen[0], c.how);
         EXPECT_EQ(TextOf(IDC_EDTCODE1), L"") << c.how;
         EXPECT_EQ(TextOf(IDC_EDTCODE2), L"456") << c.how;
         EXPECT_EQ(GetFocus(), Item(IDC_EDTCODE1)) << c.how;
@@ -1029,6 +1043,7 @@ TEST_F(WindowTest, SaveWritesTheResultBoxBytesAndOverwritesWithoutAsking) {
     EXPECT_EQ(FolderKey(folderShown), FolderKey(desktop.Path())) << "starts on the desktop";
     EXPECT_EQ(seen[1].title, L"Tolvex");
     EXPECT_EQ(seen[1].texts, std::vector<std::wstring>{L"成功保存！"});
+    ExpectCentred(seen[1], "the success box after the Save dialog");
     const std::wstring file = desktop.File(L"result.txt");  // the extension was added
     EXPECT_EQ(ReadBytes(file), filtered);
     EXPECT_EQ(filtered.size(), 2888u);

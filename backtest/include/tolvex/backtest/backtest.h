@@ -1,4 +1,4 @@
-// tolvex/backtest/backtest.h - checking each draw of a history against the reduction of the two before it.
+// tolvex/backtest/backtest.h - each draw checked against the reduction of the two before it.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-// tolvex/backtest/html_report.h - the backtest as one self-contained HTML page with charts and tables.
+// tolvex/backtest/html_report.h - the backtest as one self-contained page with charts and tables.
 #pragma once
 
 #include <cstddef>
@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "tolvex/backtest/backtest.h"
-#include "tolvex/history/reader.h"
 #include "tolvex/backtest/report.h"
+#include "tolvex/history/reader.h"
 
 namespace tolvex::backtest {
 

@@ -1,4 +1,4 @@
-// tolvex/backtest/report.h - writing backtest rows and summaries as text, CSV or JSON; helpers the page shares.
+// tolvex/backtest/report.h - backtest rows and summaries as text, CSV or JSON, and shared helpers.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-// tolvex/history/decode.h - text encodings of history files: detection, UTF-8 checks, conversion to UTF-8.
+// tolvex/history/decode.h - encodings of history files: detection, checks, conversion to UTF-8.
 #pragma once
 
 #include <cstddef>

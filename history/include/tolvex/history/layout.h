@@ -98,7 +98,6 @@ inline bool IsDigitPlaceName(std::string_view name) {
     return DigitPlace(name) != 0;
 }
 
-
 /// Where a draw stands: one field, or three adjacent single-digit fields.
 struct DrawColumn {
     std::size_t column;  ///< 0-based
@@ -129,8 +128,8 @@ struct Layout {
     /// empty or pending (IsPendingDraw), with no more fields than the header, is a row with
     /// no draw yet.
     std::optional<std::size_t> pending_column;
-    std::size_t label_columns = 0;    ///< columns [0, label_columns) form the label
-    std::size_t key_column = 0;       ///< the label column that orders the lines
+    std::size_t label_columns = 0;  ///< columns [0, label_columns) form the label
+    std::size_t key_column = 0;     ///< the label column that orders the lines
     KeyKind key = KeyKind::None;
     Order label_order = Order::Unknown;  ///< how the sample's keys run
     std::uint64_t order_lines[2] = {};   ///< two lines that show label_order

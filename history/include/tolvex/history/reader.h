@@ -1,4 +1,4 @@
-// tolvex/history/reader.h - the history reader: one layout from the opening lines, every line held to it.
+// tolvex/history/reader.h - the reader: a layout from the opening lines, every line held to it.
 #pragma once
 
 #include <cstddef>
@@ -110,17 +110,17 @@ struct HistoryInfo {
     OrderSource order_source = OrderSource::Default;
     std::uint64_t lines = 0;  ///< lines read
     std::uint64_t draws = 0;
-    std::uint64_t data_lines = 0;              ///< lines that gave draws
-    std::uint64_t skipped_blank = 0;           ///< blank and comment lines, a header line
-    std::uint64_t skipped_invalid = 0;         ///< lines that did not fit (with --skip-invalid)
-    std::vector<std::uint64_t> invalid_lines;  ///< the first few of them
-    std::uint64_t skipped[kSkipKinds] = {};      ///< lines skipped, by SkipKind
+    std::uint64_t data_lines = 0;                  ///< lines that gave draws
+    std::uint64_t skipped_blank = 0;               ///< blank and comment lines, a header line
+    std::uint64_t skipped_invalid = 0;             ///< lines that did not fit (with --skip-invalid)
+    std::vector<std::uint64_t> invalid_lines;      ///< the first few of them
+    std::uint64_t skipped[kSkipKinds] = {};        ///< lines skipped, by SkipKind
     std::uint64_t skipped_first[kSkipKinds] = {};  ///< the first line of each kind
     std::size_t record_lines = 0;    ///< a record across this many lines (a phone copy), or 0
     std::uint64_t padded = 0;        ///< draws written without their leading zeros (42: 042)
     std::uint64_t padded_first = 0;  ///< the first line of them
-    std::vector<ShownDraw> oldest;  ///< the three oldest draws, oldest first (after the end)
-    std::vector<ShownDraw> newest;  ///< the three newest draws, oldest first (after the end)
+    std::vector<ShownDraw> oldest;   ///< the three oldest draws, oldest first (after the end)
+    std::vector<ShownDraw> newest;   ///< the three newest draws, oldest first (after the end)
 };
 
 /// "skipped 3 lines: a title row, a repeated header, a footer"; empty when none was.
