@@ -74,9 +74,32 @@ class Detector {
         }
         std::size_t with = 0;
         std::vector<Field> fields;
+        // A line whose last fields are empty keeps its delimiters, though not its fields: a
+        // spreadsheet's row with an empty draw cell ("1/2/24,").
+        std::string_view mark;
+        switch (d) {
+            case Delimiter::Tab:
+                mark = "\t";
+                break;
+            case Delimiter::FullwidthComma:
+                mark = kFullwidthComma;
+                break;
+            case Delimiter::Comma:
+                mark = ",";
+                break;
+            case Delimiter::Semicolon:
+                mark = ";";
+                break;
+            case Delimiter::Pipe:
+                mark = "|";
+                break;
+            default:
+                break;
+        }
         for (const auto& line : data) {
             SplitFields(line.text, d, fields);
-            with += fields.size() > 1;
+            with += fields.size() > 1 ||
+                    (!mark.empty() && line.text.find(mark) != std::string_view::npos);
         }
         const std::size_t need = lenient ? data.size() / 2 + 1 : data.size();
         return with > 0 && (d == Delimiter::Blanks || with >= need);
