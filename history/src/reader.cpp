@@ -671,6 +671,12 @@ HistoryReader::LineResult HistoryReader::ReadLine(std::string_view text, std::ui
             label = TrimLabel(label_);
         }
     }
+    if (record_rows_ > 1 && label.find('\t') != std::string_view::npos) {
+        // a record's lines, joined by tabs to be read, are apart by blanks in its label
+        label_.assign(label);
+        std::replace(label_.begin(), label_.end(), '\t', ' ');
+        label = label_;
+    }
     pending_.clear();
     pending_pos_ = 0;
     for (const DrawColumn& d : layout.draws) {
