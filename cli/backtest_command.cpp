@@ -13,6 +13,8 @@
 #include "tolvex/backtest/backtest.h"
 #include "tolvex/backtest/html_report.h"
 #include "tolvex/backtest/report.h"
+#include "tolvex/history/description.h"
+#include "tolvex/history/time_order.h"
 #include "tolvex/version.h"
 
 namespace tolvex::cli {
@@ -113,11 +115,10 @@ void PutInTimeOrder(const HistoryInfo& info, ReadDraws& read) {
     std::reverse(read.keys.begin(), read.keys.end());
     // a line's draws keep their order: as many on every line
     const std::size_t per_line = std::max<std::size_t>(info.layout.draws.size(), 1);
-    std::reverse(read.draws.begin(), read.draws.end());
-    for (std::size_t i = 0; i + per_line <= read.draws.size(); i += per_line) {
-        std::reverse(read.draws.begin() + static_cast<std::ptrdiff_t>(i),
-                     read.draws.begin() + static_cast<std::ptrdiff_t>(i + per_line));
-    }
+    auto& draws = read.draws;
+    IntoTimeOrder(
+        draws.size(), [&](std::size_t i, std::size_t j) { std::swap(draws[i], draws[j]); },
+        [per_line](std::size_t i, std::size_t j) { return i / per_line == j / per_line; });
     for (const auto d : read.draws) {
         read.backtest.Add(d);
     }
@@ -157,7 +158,7 @@ void WriteReport(const HistoryInfo& info, BacktestRequest& request, ReadDraws& r
     if (request.format == Format::Text && info.order_source == HistoryInfo::OrderSource::Default &&
         info.draws > 1) {
         // nothing in the file told the order: the summary says how it was taken
-        buffer.text() += "order          " + OrderDescription(info) + "\n";
+        buffer.text() += "order          " + OrderText(info) + "\n";
     }
 }
 
@@ -170,18 +171,9 @@ int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::o
     options.push_back({"--summary", false});
     options.push_back({"--output", true});
     options.push_back({"--struck-rows", true});
-    const Parsed p = ParseArgs(args, options);
-    if (!p.error.empty()) {
-        return UsageError(err, p.error);
-    }
-    if (p.positional.size() > 1) {
-        return UsageError(err, "backtest takes at most one file");
-    }
-    auto request = ParseBacktest(p, err);
-    if (!request) {
-        return kError;
-    }
-    auto reading = ParseReading(p, err);
+    const auto p = ParseFileCommand(args, options, "backtest takes at most one file", err);
+    auto request = p ? ParseBacktest(*p, err) : std::nullopt;
+    auto reading = request ? ParseReading(*p, err) : std::nullopt;
     if (!reading) {
         return kError;
     }
@@ -192,7 +184,7 @@ int RunBacktest(std::span<const std::string_view> args, std::istream& in, std::o
         }
         request->page.made_at = *made;
     }
-    Input input(in, p.positional.empty() ? std::string_view{} : p.positional[0]);
+    Input input(in, p->positional.empty() ? std::string_view{} : p->positional[0]);
     if (!input.ok()) {
         return Fail(err, input.OpenError());
     }

@@ -7,6 +7,14 @@ namespace tolvex::cli {
 
 using namespace tolvex::history;
 
+namespace {
+
+constexpr bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
 int Fail(std::ostream& err, const std::string& message) {
     err << "tolvex-cli: " << message << '\n';
     return kError;
@@ -23,16 +31,19 @@ std::string Quoted(std::string_view text) {
     return quoted;
 }
 
-// Options start with "--" and may stand anywhere; "--" alone ends them. Everything else,
-// "-" and "-12" included, is positional.
 Parsed ParseArgs(std::span<const std::string_view> args, std::span<const OptionInfo> options) {
     Parsed p;
     bool options_done = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
-        if (options_done || a.size() < 2 || a.substr(0, 2) != "--") {
+        if (options_done || a.size() < 2 || a[0] != '-' || IsDigit(a[1])) {
             p.positional.push_back(a);
             continue;
+        }
+        // "-c" and the like: there are no short options (--help alone has its -h)
+        if (a[1] != '-') {
+            p.error = "unknown option " + Quoted(a);
+            return p;
         }
         if (a == "--") {
             options_done = true;
@@ -64,6 +75,21 @@ Parsed ParseArgs(std::span<const std::string_view> args, std::span<const OptionI
             p.error = "option " + std::string(name) + " needs a value";
             return p;
         }
+    }
+    return p;
+}
+
+std::optional<Parsed> ParseFileCommand(std::span<const std::string_view> args,
+                                       std::span<const OptionInfo> options, std::string_view usage,
+                                       std::ostream& err) {
+    Parsed p = ParseArgs(args, options);
+    if (!p.error.empty()) {
+        UsageError(err, p.error);
+        return std::nullopt;
+    }
+    if (p.positional.size() > 1) {
+        UsageError(err, std::string(usage));
+        return std::nullopt;
     }
     return p;
 }

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "system.h"
 #include "tolvex/history/reader.h"
 
 namespace tolvex::cli {
@@ -52,9 +53,16 @@ struct Parsed {
     }
 };
 
-// Options start with "--" and may stand anywhere; "--" alone ends them. Everything else,
-// "-" and "-12" included, is positional.
+// Options start with "--" and may stand anywhere; "--" alone ends them. Any other word
+// starting with "-" is an unknown option, except "-" itself and "-12" (a wrong draw, said as
+// such); everything else is positional.
 Parsed ParseArgs(std::span<const std::string_view> args, std::span<const OptionInfo> options);
+
+/// The arguments of a command that reads at most one file (`usage` says so otherwise), or no
+/// value after a usage error on `err`.
+std::optional<Parsed> ParseFileCommand(std::span<const std::string_view> args,
+                                       std::span<const OptionInfo> options, std::string_view usage,
+                                       std::ostream& err);
 
 // An input named on the command line, or standard input for none or "-".
 class Input {
@@ -65,7 +73,7 @@ class Input {
             name_ = "standard input";
         } else {
             errno = 0;
-            file_.open(std::string(path), std::ios::binary);
+            file_.open(FilePath(path), std::ios::binary);
             const int e = errno;
             if (!file_.is_open()) {
                 reason_ = e != 0 ? std::strerror(e) : "cannot be opened";

@@ -9,6 +9,8 @@
 #include "commands.h"
 #include "tolvex/backtest/report.h"
 #include "tolvex/history/decode.h"
+#include "tolvex/history/description.h"
+#include "tolvex/history/words.h"
 
 namespace tolvex::cli {
 
@@ -16,19 +18,6 @@ using namespace tolvex::backtest;
 using namespace tolvex::history;
 
 namespace {
-
-std::string Plural(std::uint64_t n, std::string_view one, std::string_view many) {
-    return std::to_string(n) + " " + std::string(n == 1 ? one : many);
-}
-
-std::string ColumnList(const std::vector<DrawColumn>& columns) {
-    std::string s;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        s += i == 0 ? "" : i + 1 == columns.size() ? " and " : ", ";
-        s += DescribeColumn(columns[i]);
-    }
-    return s;
-}
 
 void AppendShown(std::string& out, std::string_view title, const std::vector<ShownDraw>& draws,
                  std::size_t label_width) {
@@ -51,14 +40,7 @@ void AppendShown(std::string& out, std::string_view title, const std::vector<Sho
 std::string DescribeReading(const HistoryInfo& info) {
     const Layout& layout = info.layout;
     std::string out = "file         " + info.name + "\n";
-    out += "encoding     " + std::string(EncodingName(info.encoding));
-    if (info.encoding_given) {
-        out += " (--encoding)";
-    } else if (info.byte_order_mark) {
-        out += " (byte-order mark)";
-    } else if (info.encoding == Encoding::Gb18030) {
-        out += " (the text is not UTF-8)";
-    }
+    out += "encoding     " + EncodingText(info);
     out += "\nline ends    " + LineEndNames(info.line_ends) + "\n";
     out += "delimiter    " + std::string(DelimiterName(layout.delimiter));
     if (layout.delimiter == Delimiter::Blanks &&
@@ -108,7 +90,7 @@ std::string DescribeReading(const HistoryInfo& info) {
             }
         }
     }
-    out += "\norder        " + OrderDescription(info);
+    out += "\norder        " + OrderText(info);
     out += "\ndraws        " + std::to_string(info.draws) + " from " +
            Plural(info.data_lines, "line", "lines") + "\n";
     std::size_t width = 0;
@@ -147,18 +129,12 @@ std::string DescribeReading(const HistoryInfo& info) {
 
 int Inspect(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
             std::ostream& err) {
-    const Parsed p = ParseArgs(args, kReadingOptions);
-    if (!p.error.empty()) {
-        return UsageError(err, p.error);
-    }
-    if (p.positional.size() > 1) {
-        return UsageError(err, "inspect takes at most one file");
-    }
-    auto reading = ParseReading(p, err);
+    const auto p = ParseFileCommand(args, kReadingOptions, "inspect takes at most one file", err);
+    auto reading = p ? ParseReading(*p, err) : std::nullopt;
     if (!reading) {
         return kError;
     }
-    Input input(in, p.positional.empty() ? std::string_view{} : p.positional[0]);
+    Input input(in, p->positional.empty() ? std::string_view{} : p->positional[0]);
     if (!input.ok()) {
         return Fail(err, input.OpenError());
     }

@@ -4,17 +4,68 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string_view>
 
 #include "command_line.h"
+#include "system.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
 namespace tolvex::cli {
+namespace {
+
+#ifdef _WIN32
+constexpr const char* kFolderSeparators = "/\\:";
+#else
+constexpr const char* kFolderSeparators = "/";
+#endif
+
+}  // namespace
+
+// The temporary file's name is short whatever the target's, so that a target with a name near
+// the file system's limit can still be written.
+bool OutputFile::Open(std::string target) {
+    target_ = std::move(target);
+    const std::size_t slash = target_.find_last_of(kFolderSeparators);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+    const std::uint32_t start = std::random_device{}();
+    int error = EEXIST;
+    for (std::uint32_t attempt = 0; attempt < 16 && error == EEXIST; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "~tolvex-%08lx.tmp",
+                      static_cast<unsigned long>(start + attempt));
+        temporary_ = FilePath(folder + name);
+        error = CreateNew(temporary_);
+    }
+    if (error == 0) {
+        file_.open(temporary_, std::ios::binary | std::ios::trunc);
+        if (file_.is_open()) {
+            return true;
+        }
+        std::error_code ignored;
+        std::filesystem::remove(temporary_, ignored);
+    }
+    reason_ = error != 0 ? std::strerror(error) : "cannot be created";
+    temporary_.clear();
+    return false;
+}
+
+OutputFile::~OutputFile() {
+    if (file_.is_open()) {
+        file_.close();
+    }
+    if (!temporary_.empty() && !committed_) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary_, ignored);
+    }
+}
 
 bool OutputFile::Commit() {
     file_.close();
@@ -23,7 +74,7 @@ bool OutputFile::Commit() {
         return false;
     }
 #ifdef _WIN32
-    if (!MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!MoveFileExW(temporary_.c_str(), FilePath(target_).c_str(), MOVEFILE_REPLACE_EXISTING)) {
         reason_ = "cannot replace it (Windows error " + std::to_string(GetLastError()) + ")";
         return false;
     }

@@ -1,10 +1,8 @@
 // output.h - where reports go: a buffer in front of a stream, the --output file, the page's time.
 #pragma once
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <ostream>
@@ -33,30 +31,16 @@ class OutputBuffer {
     std::string text_;
 };
 
-// --output: the report is written beside its target and takes its place once complete, so
-// that a failed run leaves an earlier report as it was.
+// --output: the report is written to a new file of its own beside its target and takes the
+// target's place once complete, so that a failed run leaves an earlier report as it was and
+// two runs writing the same report do not write into one file.
 class OutputFile {
   public:
-    ~OutputFile() {
-        if (file_.is_open()) {
-            file_.close();
-        }
-        if (!temporary_.empty() && !committed_) {
-            std::remove(temporary_.c_str());
-        }
-    }
-    bool Open(std::string target) {
-        target_ = std::move(target);
-        temporary_ = target_ + ".tmp";
-        errno = 0;
-        file_.open(temporary_, std::ios::binary | std::ios::trunc);
-        if (!file_.is_open()) {
-            reason_ = errno != 0 ? std::strerror(errno) : "cannot be created";
-            temporary_.clear();
-            return false;
-        }
-        return true;
-    }
+    OutputFile() = default;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile();
+    bool Open(std::string target);
     std::ostream& stream() { return file_; }
     /// Puts the complete report in the target's place.
     bool Commit();
@@ -65,7 +49,8 @@ class OutputFile {
 
   private:
     std::ofstream file_;
-    std::string target_, temporary_, reason_;
+    std::string target_, reason_;
+    std::filesystem::path temporary_;
     bool committed_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include "commands.h"
 #include "tolvex/backtest/report.h"
 #include "tolvex/history/decode.h"
+#include "tolvex/history/description.h"
 #include "tolvex/history/reader.h"
 
 namespace {

@@ -62,18 +62,9 @@ void Tfrmmain::FormCreate() {
 }
 
 void Tfrmmain::btnfiltClick() {
-    const auto last = ParseDraw(controls_.Text(Control::edtcode1));
-    if (!last) {
-        desktop_.ShowMessage(desktop_.FromUtf8(texts::kMissingLast));
-        controls_.SetText(Control::edtcode1, "");
-        controls_.SetFocus(Control::edtcode1);
-        return;
-    }
-    const auto previous = ParseDraw(controls_.Text(Control::edtcode2));
+    const auto last = DrawIn(Control::edtcode1, texts::kMissingLast);
+    const auto previous = last ? DrawIn(Control::edtcode2, texts::kMissingPrevious) : std::nullopt;
     if (!previous) {
-        desktop_.ShowMessage(desktop_.FromUtf8(texts::kMissingPrevious));
-        controls_.SetText(Control::edtcode2, "");
-        controls_.SetFocus(Control::edtcode2);
         return;
     }
 
@@ -87,6 +78,16 @@ void Tfrmmain::btnfiltClick() {
     controls_.SetText(Control::edtcode2, controls_.Text(Control::edtcode1));
     controls_.SetText(Control::edtcode1, "");
     controls_.SetFocus(Control::edtcode1);
+}
+
+std::optional<DrawDigits> Tfrmmain::DrawIn(Control box, std::string_view missing) {
+    const auto draw = ParseDraw(controls_.Text(box));
+    if (!draw) {
+        desktop_.ShowMessage(desktop_.FromUtf8(missing));
+        controls_.SetText(box, "");
+        controls_.SetFocus(box);
+    }
+    return draw;
 }
 
 void Tfrmmain::edtcode1Change() {

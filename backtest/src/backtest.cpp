@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "tolvex/history/time_order.h"
 #include "tolvex/tolvex.h"
 
 namespace tolvex::backtest {
@@ -37,12 +38,8 @@ std::optional<TestedDraw> Backtest::Add(int number) {
     if (previous_ >= 0) {
         const KeptNumbers rules(previous_, last_);
         const bool hit = rules.Keeps(number);
-        const auto kept = static_cast<std::uint64_t>(rules.count());
-        ++summary_.tested;
-        summary_.kept_sum += kept;
-        summary_.variance_e6 += kept * (1000 - kept);
+        summary_.Count(rules.count(), hit);
         if (hit) {
-            ++summary_.hits;
             miss_run_ = 0;
             summary_.longest_hit_run = std::max(summary_.longest_hit_run, ++hit_run_);
         } else {
@@ -77,23 +74,10 @@ bool History::Add(int number, std::uint64_t line, std::string_view label) {
     return true;
 }
 
-void History::Reverse(std::size_t begin, std::size_t end) {
-    while (begin + 1 < end) {
-        std::swap(at(begin++), at(--end));
-    }
-}
-
 void History::Reverse() {
-    Reverse(0, size_);
-    // The draws of one line (midday, then evening) keep their order.
-    for (std::size_t i = 0; i < size_;) {
-        std::size_t end = i + 1;
-        while (end < size_ && at(end).line == at(i).line) {
-            ++end;
-        }
-        Reverse(i, end);
-        i = end;
-    }
+    history::IntoTimeOrder(
+        size_, [this](std::size_t i, std::size_t j) { std::swap(at(i), at(j)); },
+        [this](std::size_t i, std::size_t j) { return at(i).line == at(j).line; });
 }
 
 }  // namespace tolvex::backtest

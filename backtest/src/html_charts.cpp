@@ -159,9 +159,9 @@ void HtmlReport::WriteRunsChart(const Summary& s, std::string& out) const {
             const double y = axis.Y(seen[k]);
             out += "<rect class=\"" + std::string(panel.cls) + "\" x=\"" + Coord(x + slot * 0.15) +
                    "\" y=\"" + Coord(y) + "\" width=\"" + Coord(slot * 0.7) + "\" height=\"" +
-                   Coord(axis.Y(0) - y) + "\"><title>" + length + " " + panel.plural +
-                   " in a row: " + Fixed(seen[k], 0) + " (chance " + Fixed(chance[k], 2) +
-                   ")</title></rect>";
+                   Coord(axis.Y(0) - y) + "\"><title>" + length + " " +
+                   (k == 0 ? panel.en : panel.plural) + " in a row: " + Fixed(seen[k], 0) +
+                   " (chance " + Fixed(chance[k], 2) + ")</title></rect>";
             const std::string yc = Coord(axis.Y(chance[k]));
             out += "<line class=\"mark\" x1=\"" + Coord(x + slot * 0.1) + "\" x2=\"" +
                    Coord(x + slot * 0.9) + "\" y1=\"" + yc + "\" y2=\"" + yc + "\"/>";

@@ -9,6 +9,8 @@
 
 #include "html_parts.h"
 #include "tolvex/history/decode.h"
+#include "tolvex/history/description.h"
+#include "tolvex/history/words.h"
 
 namespace tolvex::backtest {
 
@@ -68,7 +70,7 @@ footer{margin-top:28px;font-size:12px;color:#777}
 )";
 
 std::string Times(std::uint64_t n) {
-    return std::to_string(n) + (n == 1 ? " time" : " times");
+    return history::Plural(n, "time", "times");
 }
 
 }  // namespace
@@ -254,7 +256,7 @@ void HtmlReport::Add(const Row& row, std::uint64_t key) {
     const auto kept = static_cast<std::uint64_t>(t.kept);
 
     excess_e3_ += (t.hit ? 1000 : 0) - static_cast<std::int64_t>(kept);
-    variance_e6_ += kept * (1000 - kept);
+    variance_e6_ += VarianceE6(t.kept);
     excess_.Add(static_cast<double>(excess_e3_) / 1000.0);
     const std::uint64_t step = (tested_ + kBuckets - 1) / kBuckets;
     if (i == 0 || (i + 1) % step == 0 || i + 1 == tested_) {
@@ -300,10 +302,7 @@ void HtmlReport::Add(const Row& row, std::uint64_t key) {
         blocks_[b].last = DrawName(row, key);
     }
     for (Summary* tally : {period_, &blocks_[b].tally}) {
-        ++tally->tested;
-        tally->hits += t.hit;
-        tally->kept_sum += kept;
-        tally->variance_e6 += kept * (1000 - kept);
+        tally->Count(t.kept, t.hit);
     }
 
     if (tick_name_.size() < tick_index_.size() && tick_index_[tick_name_.size()] == i) {
@@ -326,24 +325,10 @@ void HtmlReport::WriteHeader(std::string& out) const {
     out += "<table class=\"about\" id=\"reading\"><tbody>\n";
     row("文件", "File", HtmlEscape(info_.name));
 
-    std::string encoding(EncodingName(info_.encoding));
-    if (info_.encoding_given) {
-        encoding += " (--encoding)";
-    } else if (info_.byte_order_mark) {
-        encoding += " (byte-order mark)";
-    } else if (info_.encoding == Encoding::Gb18030) {
-        encoding += " (the text is not UTF-8)";
-    }
-    row("编码", "Encoding", HtmlEscape(encoding));
+    row("编码", "Encoding", HtmlEscape(EncodingText(info_)));
 
     const Layout& layout = info_.layout;
-    std::string column;
-    for (std::size_t i = 0; i < layout.draws.size(); ++i) {
-        column += (i == 0                         ? ""
-                   : i + 1 == layout.draws.size() ? " and "
-                                                  : ", ") +
-                  DescribeColumn(layout.draws[i]);
-    }
+    std::string column = ColumnList(layout.draws);
     if (layout.draws.empty()) {
         column = "none";
     } else {
@@ -352,17 +337,15 @@ void HtmlReport::WriteHeader(std::string& out) const {
     }
     row("号码列", "Draw column", HtmlEscape(column));
 
-    std::string order = std::string(info_.order == Order::NewestFirst ? "从新到旧 " : "从旧到新 ") +
-                        OrderDescription(info_);
-    row("顺序", "Order", HtmlEscape(order));
+    const bool newest = info_.order == Order::NewestFirst;
+    row("顺序", "Order", HtmlEscape((newest ? "从新到旧 " : "从旧到新 ") + OrderText(info_)));
 
-    std::string draws = std::to_string(info_.draws) + (info_.draws == 1 ? " draw" : " draws") +
-                        " from " + std::to_string(info_.data_lines) +
-                        (info_.data_lines == 1 ? " line, " : " lines, ") + std::to_string(tested_) +
+    std::string draws = Plural(info_.draws, "draw", "draws") + " from " +
+                        Plural(info_.data_lines, "line", "lines") + ", " + std::to_string(tested_) +
                         " tested (each from the third on)";
     if (info_.skipped_invalid > 0) {
-        draws += "; " + std::to_string(info_.skipped_invalid) +
-                 " lines that did not fit skipped (--skip-invalid)";
+        draws += "; " + Plural(info_.skipped_invalid, "line", "lines") +
+                 " that did not fit skipped (--skip-invalid)";
     }
     if (const std::string skipped = SkippedLines(info_); !skipped.empty()) {
         draws += "; " + skipped;

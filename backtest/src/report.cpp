@@ -4,8 +4,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "tolvex/history/decode.h"
+#include "tolvex/history/words.h"
 #include "tolvex/marks.h"
 
 namespace tolvex::backtest {
@@ -17,8 +22,31 @@ std::string_view Mark(bool hit) {
     return hit ? marks::kHit : marks::kMiss;
 }
 
-std::string JsonNumber(std::optional<double> value, int digits) {
-    return value ? Fixed(*value, digits) : "null";
+// One figure of the CSV and JSON summaries: no value where nothing was tested (an empty CSV
+// field, a JSON null); the misses are the JSON summary's only.
+struct SummaryField {
+    std::string_view name;
+    std::optional<std::string> value;
+    bool csv = true;
+};
+
+std::vector<SummaryField> SummaryFields(const Summary& s) {
+    const auto fixed = [](std::optional<double> value, int digits) {
+        return value ? std::optional<std::string>(Fixed(*value, digits)) : std::nullopt;
+    };
+    return {
+        {"draws", std::to_string(s.draws)},
+        {"tested", std::to_string(s.tested)},
+        {"hits", std::to_string(s.hits)},
+        {"misses", std::to_string(s.misses()), false},
+        {"hit_rate", fixed(s.HitRate(), 6)},
+        {"expected_hits", Thousandths(static_cast<std::int64_t>(s.kept_sum))},
+        {"chance_rate", fixed(s.ChanceRate(), 6)},
+        {"excess_hits", Thousandths(s.ExcessThousandths())},
+        {"z_score", fixed(s.ZScore(), 3)},
+        {"longest_hit_run", std::to_string(s.longest_hit_run)},
+        {"longest_miss_run", std::to_string(s.longest_miss_run)},
+    };
 }
 
 bool IsPlainAscii(std::string_view text) {
@@ -199,9 +227,7 @@ std::string SummaryText(const Summary& s) {
                          : " (each draw from the third on)\n";
     out += "hit rate       " + Percent(s.HitRate());
     if (s.tested > 0) {
-        out += " (";
-        AppendUint(out, s.hits);
-        out += " hits)";
+        out += " (" + Plural(s.hits, "hit", "hits") + ")";
     }
     out += "\nchance rate    " + Percent(s.ChanceRate());
     if (s.tested > 0) {
@@ -214,11 +240,8 @@ std::string SummaryText(const Summary& s) {
         out += "difference     " + Thousandths(s.ExcessThousandths()) +
                " hits, z = " + (z ? Fixed(*z, 2) : "n/a") +
                " (a z between -2 and 2 is ordinary chance variation)\n";
-        out += "longest runs   ";
-        AppendUint(out, s.longest_hit_run);
-        out += " hits, ";
-        AppendUint(out, s.longest_miss_run);
-        out += " misses\n";
+        out += "longest runs   " + Plural(s.longest_hit_run, "hit", "hits") + ", " +
+               Plural(s.longest_miss_run, "miss", "misses") + "\n";
     }
     return out;
 }
@@ -251,6 +274,22 @@ void ReportWriter::Begin() {
     }
 }
 
+namespace {
+
+// A row's previous, last and drawn numbers, kept count and mark, and the line's end.
+void AppendVerdict(std::string& out, const TestedDraw& t, std::string_view separator) {
+    for (const int number : {t.previous, t.last, t.draw}) {
+        AppendThree(out, number);
+        out += separator;
+    }
+    AppendUint(out, static_cast<std::uint64_t>(t.kept));
+    out += separator;
+    out += Mark(t.hit);
+    out += '\n';
+}
+
+}  // namespace
+
 void ReportWriter::Add(const Row& row) {
     if (!rows_) {
         return;
@@ -266,16 +305,7 @@ void ReportWriter::Add(const Row& row) {
                 AppendTextLabel(out_, row.label, label_width_ > 5 ? label_width_ : 5);
                 out_ += "  ";
             }
-            AppendThree(out_, t.previous);
-            out_ += "   ";
-            AppendThree(out_, t.last);
-            out_ += "   ";
-            AppendThree(out_, t.draw);
-            out_ += "   ";
-            AppendUint(out_, static_cast<std::uint64_t>(t.kept));
-            out_ += "   ";
-            out_ += Mark(t.hit);
-            out_ += '\n';
+            AppendVerdict(out_, t, "   ");
             break;
         }
         case Format::Csv:
@@ -283,28 +313,21 @@ void ReportWriter::Add(const Row& row) {
             out_ += ',';
             out_ += CsvLabel(row.label);
             out_ += ',';
-            AppendThree(out_, t.previous);
-            out_ += ',';
-            AppendThree(out_, t.last);
-            out_ += ',';
-            AppendThree(out_, t.draw);
-            out_ += ',';
-            AppendUint(out_, static_cast<std::uint64_t>(t.kept));
-            out_ += ',';
-            out_ += Mark(t.hit);
-            out_ += '\n';
+            AppendVerdict(out_, t, ",");
             break;
         case Format::Json:
             out_ += first_ ? "\n" : ",\n";
             out_ += "{\"line\":";
             AppendUint(out_, row.line);
-            out_ += ",\"label\":" + JsonString(row.label) + ",\"previous\":\"";
-            AppendThree(out_, t.previous);
-            out_ += "\",\"last\":\"";
-            AppendThree(out_, t.last);
-            out_ += "\",\"draw\":\"";
-            AppendThree(out_, t.draw);
-            out_ += "\",\"kept\":";
+            out_ += ",\"label\":" + JsonString(row.label);
+            for (const auto& [name, number] : {std::pair<const char*, int>{"previous", t.previous},
+                                               {"last", t.last},
+                                               {"draw", t.draw}}) {
+                out_ += std::string(",\"") + name + "\":\"";
+                AppendThree(out_, number);
+                out_ += '"';
+            }
+            out_ += ",\"kept\":";
             AppendUint(out_, static_cast<std::uint64_t>(t.kept));
             out_ += t.hit ? ",\"hit\":true}" : ",\"hit\":false}";
             break;
@@ -325,45 +348,29 @@ void ReportWriter::End(const Summary& s) {
         case Format::Csv:
             // With rows, the summary goes to standard error so that the CSV stays one table.
             if (!rows_) {
-                out_ +=
-                    "draws,tested,hits,hit_rate,expected_hits,chance_rate,excess_hits,z_score,"
-                    "longest_hit_run,longest_miss_run\n";
-                AppendUint(out_, s.draws);
-                out_ += ',';
-                AppendUint(out_, s.tested);
-                out_ += ',';
-                AppendUint(out_, s.hits);
-                out_ += ',' + (s.tested ? Fixed(*s.HitRate(), 6) : "") + ',' +
-                        Thousandths(static_cast<std::int64_t>(s.kept_sum)) + ',' +
-                        (s.tested ? Fixed(*s.ChanceRate(), 6) : "") + ',' +
-                        Thousandths(s.ExcessThousandths()) + ',' +
-                        (s.ZScore() ? Fixed(*s.ZScore(), 3) : "") + ',';
-                AppendUint(out_, s.longest_hit_run);
-                out_ += ',';
-                AppendUint(out_, s.longest_miss_run);
-                out_ += '\n';
+                std::string names, values;
+                for (const SummaryField& f : SummaryFields(s)) {
+                    if (f.csv) {
+                        const char* separator = names.empty() ? "" : ",";
+                        names += separator + std::string(f.name);
+                        values += separator + f.value.value_or("");
+                    }
+                }
+                out_ += names + '\n' + values + '\n';
             }
             break;
-        case Format::Json:
+        case Format::Json: {
             out_ += rows_ ? (first_ ? "],\n" : "\n],\n") : "{";
-            out_ += "\"summary\":{\"draws\":";
-            AppendUint(out_, s.draws);
-            out_ += ",\"tested\":";
-            AppendUint(out_, s.tested);
-            out_ += ",\"hits\":";
-            AppendUint(out_, s.hits);
-            out_ += ",\"misses\":";
-            AppendUint(out_, s.misses());
-            out_ += ",\"hit_rate\":" + JsonNumber(s.HitRate(), 6) +
-                    ",\"expected_hits\":" + Thousandths(static_cast<std::int64_t>(s.kept_sum)) +
-                    ",\"chance_rate\":" + JsonNumber(s.ChanceRate(), 6) +
-                    ",\"excess_hits\":" + Thousandths(s.ExcessThousandths()) +
-                    ",\"z_score\":" + JsonNumber(s.ZScore(), 3) + ",\"longest_hit_run\":";
-            AppendUint(out_, s.longest_hit_run);
-            out_ += ",\"longest_miss_run\":";
-            AppendUint(out_, s.longest_miss_run);
+            char separator = '{';
+            out_ += "\"summary\":";
+            for (const SummaryField& f : SummaryFields(s)) {
+                out_ += separator;
+                out_ += '"' + std::string(f.name) + "\":" + f.value.value_or("null");
+                separator = ',';
+            }
             out_ += "}}\n";
             break;
+        }
         case Format::Html:
             break;
     }

@@ -119,6 +119,35 @@ TEST(Backtest, RunsRestartAfterTheOtherVerdict) {
     }
 }
 
+// The tally the summary, the page's periods and its blocks share.
+TEST(Summary, CountsEachTestedDraw) {
+    Summary s;
+    const struct {
+        int kept;
+        bool hit;
+    } draws[] = {{720, true}, {722, false}, {1000, true}, {0, false}};
+    for (const auto& d : draws) {
+        s.Count(d.kept, d.hit);
+    }
+    EXPECT_EQ(s.tested, 4u);
+    EXPECT_EQ(s.hits, 2u);
+    EXPECT_EQ(s.misses(), 2u);
+    EXPECT_EQ(s.kept_sum, 720u + 722 + 1000);
+    EXPECT_EQ(s.variance_e6, 720u * 280 + 722u * 278);
+    EXPECT_EQ(s.ExcessThousandths(), 2000 - 2442);
+    // the draws counted one by one give what the backtest's summary gives
+    Backtest backtest;
+    Summary counted;
+    for (const int draw : {0, 0, 111, 123, 456, 999}) {
+        if (const auto t = backtest.Add(draw)) {
+            counted.Count(t->kept, t->hit);
+        }
+    }
+    EXPECT_EQ(counted.tested, backtest.summary().tested);
+    EXPECT_EQ(counted.hits, backtest.summary().hits);
+    EXPECT_EQ(counted.variance_e6, backtest.summary().variance_e6);
+}
+
 TEST(History, KeepsLabelsAndLinesAndTurnsRound) {
     History h;
     ASSERT_TRUE(h.Add(456, 3, "2024001"));

@@ -179,7 +179,7 @@ TEST(HtmlReport, HandWorkedHistory) {
              "<tr><td>8<td class=\"t\">d8<td>999<td>135<td>000\n",
              "<b id=\"excess-end\">-1.494</b>",
              "<b id=\"band-end\">2.689</b>",
-             "hits in a row: 2 (chance",
+             "1 hit in a row: 2 (chance",
              "3 hits in a row: 1 (chance",
              "2 misses in a row: 1 (chance",
              ">2026-01-03</text>",

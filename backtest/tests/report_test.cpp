@@ -34,12 +34,28 @@ TEST(JsonString, EscapesAndRepairs) {
     }
 }
 
-TEST(CsvField, QuotesOnlyWhenNeeded) {
-    EXPECT_EQ(CsvField("2024001"), "2024001");
-    EXPECT_EQ(CsvField(""), "");
-    EXPECT_EQ(CsvField("Fri, Jan 9"), "\"Fri, Jan 9\"");
-    EXPECT_EQ(CsvField("a\tb"), "\"a\tb\"");
-    EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+// A field is quoted only when it must be; a label that a spreadsheet would take for a formula
+// is defused with a leading apostrophe.
+TEST(CsvField, QuotesOnlyWhenNeededAndDefusesFormulas) {
+    const struct {
+        std::string (*write)(std::string_view);
+        std::string in, out;
+    } cases[] = {
+        {CsvField, "2024001", "2024001"},
+        {CsvField, "", ""},
+        {CsvField, "Fri, Jan 9", "\"Fri, Jan 9\""},
+        {CsvField, "a\tb", "\"a\tb\""},
+        {CsvField, "say \"hi\"", "\"say \"\"hi\"\"\""},
+        {CsvLabel, "=1+2", "'=1+2"},
+        {CsvLabel, "+1", "'+1"},
+        {CsvLabel, "-2,3", "\"'-2,3\""},
+        {CsvLabel, "@A1", "'@A1"},
+        {CsvLabel, "2024-01-09", "2024-01-09"},
+        {CsvLabel, "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.write(c.in), c.out) << c.in;
+    }
 }
 
 TEST(Fixed, RoundsAndNeverShowsMinusZero) {
@@ -108,15 +124,6 @@ TEST(ReportWriter, TextColumnsLineUpWhateverTheLabel) {
     EXPECT_NE(lines[7].find("\xEF\xBF\xBD\xEF\xBF\xBD"), std::string::npos);  // not UTF-8
 }
 
-TEST(CsvLabel, FormulasAreDefused) {
-    EXPECT_EQ(CsvLabel("=1+2"), "'=1+2");
-    EXPECT_EQ(CsvLabel("+1"), "'+1");
-    EXPECT_EQ(CsvLabel("-2,3"), "\"'-2,3\"");
-    EXPECT_EQ(CsvLabel("@A1"), "'@A1");
-    EXPECT_EQ(CsvLabel("2024-01-09"), "2024-01-09");
-    EXPECT_EQ(CsvLabel(""), "");
-}
-
 TEST(ReportWriter, SummaryOfNothingTestedSaysSo) {
     Summary s;
     s.draws = 2;
@@ -133,6 +140,31 @@ TEST(ReportWriter, SummaryOfNothingTestedSaysSo) {
             EXPECT_NE(out.find("n/a"), std::string::npos) << out;
         } else {
             EXPECT_EQ(Lines(out).back(), "2,0,0,,0.000,,0.000,,0,0") << out;
+        }
+    }
+}
+
+TEST(SummaryText, CountsAgreeWithTheirNouns) {
+    const struct {
+        std::uint64_t hits, hit_run, miss_run;
+        std::vector<std::string> parts;
+    } cases[] = {
+        {1, 1, 1, {"(1 hit)", "longest runs   1 hit, 1 miss\n"}},
+        {2, 2, 0, {"(2 hits)", "longest runs   2 hits, 0 misses\n"}},
+        {0, 0, 2, {"(0 hits)", "longest runs   0 hits, 2 misses\n"}},
+    };
+    for (const auto& c : cases) {
+        Summary s;
+        s.draws = 4;
+        s.tested = 2;
+        s.hits = c.hits;
+        s.kept_sum = 1440;
+        s.variance_e6 = 2 * 720 * 280;
+        s.longest_hit_run = c.hit_run;
+        s.longest_miss_run = c.miss_run;
+        const std::string text = SummaryText(s);
+        for (const auto& part : c.parts) {
+            EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
         }
     }
 }

@@ -140,7 +140,8 @@ file(WRITE ${report} "an earlier report")
 run_cli(NAME backtest-html-output ARGS backtest --format html --output ${report} ${hand} RC 0 OUT "")
 file(READ ${report} written)
 set(same OFF)
-if(written STREQUAL page AND NOT EXISTS ${report}.tmp)
+file(GLOB left ${WORK}/~tolvex-*.tmp)
+if(written STREQUAL page AND NOT left)
     set(same ON)
 endif()
 expect(backtest-html-output-replaces same)
@@ -148,10 +149,36 @@ run_cli(NAME backtest-output-bad-input ARGS backtest --output ${report} ${DATA}/
         ERR_MATCH "line 4: no draw found")
 file(READ ${report} written)
 set(kept OFF)
-if(written STREQUAL page AND NOT EXISTS ${report}.tmp)
+file(GLOB left ${WORK}/~tolvex-*.tmp)
+if(written STREQUAL page AND NOT left)
     set(kept ON)
 endif()
 expect(backtest-output-bad-input-keeps-the-report kept)
+# Names beyond the ANSI code page (Korean, an emoji) reach the program and its files whole, and
+# a pipe gets them as UTF-8 like the rest. Two runs writing one page at once (the commands of
+# one execute_process run side by side) each finish it.
+set(named "${WORK}/기록🎲.txt")
+file(COPY_FILE ${hand} ${named})
+run_cli(NAME inspect-name-beyond-code-page ARGS inspect ${named} RC 0
+        OUT_MATCH "^file +[^\n]*/기록🎲.txt\nencoding +UTF-8 ")
+run_cli(NAME backtest-missing-name-beyond-code-page ARGS backtest "${WORK}/없음🎲.txt" RC 2
+        ERR_MATCH "^tolvex-cli: cannot open '[^']*/없음🎲.txt': ")
+set(shared "${WORK}/보고🎲.html")
+execute_process(COMMAND ${EMULATOR} ${CLI} backtest --format html --output ${shared} ${hand}
+                COMMAND ${EMULATOR} ${CLI} backtest --format html --output ${shared} ${hand}
+                RESULTS_VARIABLE statuses ERROR_VARIABLE both_err)
+set(shared_page "")
+if(EXISTS ${shared})
+    file(READ ${shared} shared_page)
+endif()
+file(GLOB left ${WORK}/~tolvex-*.tmp)
+set(both OFF)
+if(statuses STREQUAL "0;0" AND both_err STREQUAL "" AND shared_page STREQUAL page AND NOT left)
+    set(both ON)
+else()
+    message(STATUS "two runs: ${statuses} [${both_err}] left: ${left}")
+endif()
+expect(backtest-two-runs-one-page both)
 run_cli(NAME backtest-output-no-folder ARGS backtest --output ${WORK}/missing/report.html ${hand} RC 2
         ERR_MATCH "cannot write '[^']*missing/report.html': No such file or directory")
 run_cli(NAME backtest-html-markup ARGS backtest --format html ${DATA}/markup_labels.txt RC 0
@@ -299,7 +326,7 @@ run_cli(NAME backtest-two-draws ARGS backtest --format csv --column 2,3 ${LAYOUT
         RC 0 ERR_MATCH "draws read +6, tested 4"
         OUT_MATCH "\n3,2026-01-10 Midday,123,456,789,722,X\n3,2026-01-10 Evening,456,789,012,722,X\n4,2026-01-11 Midday,")
 run_cli(NAME backtest-skip-invalid ARGS backtest --summary --skip-invalid ${DATA}/bad_line.txt RC 0
-        ERR_MATCH "^tolvex-cli: [^\n]*bad_line.txt: skipped 1 line that do(es)? not fit the layout: line 4\n$"
+        ERR_MATCH "^tolvex-cli: [^\n]*bad_line.txt: skipped 1 line that does not fit the layout: line 4\n$"
         OUT_MATCH "^draws read +4, tested 2")
 run_cli(NAME backtest-missing-reason ARGS backtest ${WORK}/missing.txt RC 2
         ERR_MATCH "cannot open '[^']*missing.txt': No such file or directory")

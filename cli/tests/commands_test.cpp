@@ -57,6 +57,12 @@ TEST(RunCli, CommandsAndErrors) {
         {{"reduce", "123", "456", "789"}, "", 2, "", {"two draws"}},
         {{"reduce", "123", "456", "--counts"}, "", 2, "", {"unknown option '--counts'"}},
         {{"reduce", "123", "456", "--count=1"}, "", 2, "", {"takes no value"}},
+        // every command names an option it does not know, short ones too
+        {{"reduce", "456", "123", "-c"}, "", 2, "", {"unknown option '-c'"}},
+        {{"check", "123", "-x"}, "", 2, "", {"unknown option '-x'"}},
+        {{"inspect", "-v"}, "", 2, "", {"unknown option '-v'"}},
+        {{"backtest", "--summary", "-s"}, "", 2, "", {"unknown option '-s'"}},
+        {{"backtest", "--format", "text", "--", "-s"}, "", 2, "", {"cannot open '-s'"}},
         {{"check", "000"}, kResult456123, 0, hit + " 0\n", {}},
         {{"check", "002", "-"}, kResult456123 + "\r\n", 0, hit + " 4\n", {}},
         {{"check", "999"}, kResult456123, 0, hit + " " + std::to_string(722 * 4 - 4) + "\n", {}},

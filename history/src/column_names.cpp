@@ -18,7 +18,7 @@ std::string detail::NormalName(std::string_view name) {
         if (c == ' ' || c == '_' || c == '-' || c == '.' || c == '#' || c == ':' || c == '\t' ||
             c == '"' || c == '*') {
             ++i;
-        } else if (StartsWith(name.substr(i), "\xEF\xBC\x9A") ||
+        } else if (StartsWith(name.substr(i), kFullwidthColon) ||
                    StartsWith(name.substr(i), kIdeographicSpace)) {
             i += 3;  // full-width colon, ideographic space
         } else {

@@ -443,7 +443,7 @@ class Detector {
 
     static bool IsInlineName(std::string_view text) {
         return IsDrawName(text) || IsOtherName(text) || EndsWith(text, ":") ||
-               EndsWith(text, "\xEF\xBC\x9A");
+               EndsWith(text, kFullwidthColon);
     }
 
     struct Candidate {

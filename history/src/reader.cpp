@@ -7,6 +7,11 @@
 #include <initializer_list>
 #include <utility>
 
+#include "text_scan.h"
+#include "tolvex/history/description.h"
+#include "tolvex/history/time_order.h"
+#include "tolvex/history/words.h"
+
 namespace tolvex::history {
 namespace {
 
@@ -94,9 +99,10 @@ LineKind Classify(std::string_view text) {
             ++i;
         } else if (static_cast<unsigned char>(c) < 0x80 && c != '#') {
             break;
-        } else if (text.substr(i, 2) == "\xC2\xA0") {
+        } else if (text.substr(i, 2) == detail::kNoBreakSpace) {
             i += 2;
-        } else if (text.substr(i, 3) == "\xE3\x80\x80" || text.substr(i, 3) == "\xEF\xBB\xBF") {
+        } else if (text.substr(i, 3) == detail::kIdeographicSpace ||
+                   text.substr(i, 3) == "\xEF\xBB\xBF") {
             i += 3;
         } else if (c == '#') {
             return {LineClass::Comment};
@@ -201,15 +207,10 @@ std::string Unescape(std::string_view quoted_value) {
     return out;
 }
 
-// Puts a newest-first list of draws into time order; the draws of one line keep their order.
 void ToTimeOrder(std::vector<ShownDraw>& draws) {
-    std::reverse(draws.begin(), draws.end());
-    for (auto it = draws.begin(); it != draws.end();) {
-        auto end =
-            std::find_if(it, draws.end(), [&](const ShownDraw& d) { return d.line != it->line; });
-        std::reverse(it, end);
-        it = end;
-    }
+    IntoTimeOrder(
+        draws.size(), [&](std::size_t i, std::size_t j) { std::swap(draws[i], draws[j]); },
+        [&](std::size_t i, std::size_t j) { return draws[i].line == draws[j].line; });
 }
 
 // Records across several lines, as phones copy result pages: one cell a line, each record
@@ -662,7 +663,7 @@ HistoryReader::LineResult HistoryReader::ReadLine(std::string_view text, std::ui
             for (std::size_t i = 0; i < layout.label_columns + extra; ++i) {
                 if (i > 0) {
                     label_ += layout.delimiter == Delimiter::FullwidthComma
-                                  ? std::string_view("\xEF\xBC\x8C")
+                                  ? detail::kFullwidthComma
                                   : text.substr(fields_[i - 1].end, 1);
                 }
                 const std::string_view v = FieldValue(text, fields_[i]);
@@ -920,51 +921,6 @@ void HistoryReader::Finish() {
     info_.newest = std::move(last);
 }
 
-std::string SkippedLines(const HistoryInfo& info) {
-    static constexpr std::string_view kNames[kSkipKinds][2] = {
-        {"a row with no draw yet", "rows with no draw yet"},
-        {"a duplicate of an issue before", "duplicates of issues before"},
-        {"a title row", "title rows"},
-        {"a second header row", "second header rows"},
-        {"a repeated header", "repeated headers"},
-        {"a totals row", "totals rows"},
-        {"a footer", "footer lines"},
-        {"a table's separator row", "separator rows"},
-        {"a // comment", "// comments"},
-    };
-    std::uint64_t total = 0;
-    std::string kinds;
-    for (std::size_t k = 0; k < kSkipKinds; ++k) {
-        const std::uint64_t n = info.skipped[k];
-        if (n == 0) {
-            continue;
-        }
-        total += n;
-        kinds += kinds.empty() ? "" : ", ";
-        kinds += n == 1 ? std::string(kNames[k][0])
-                        : std::to_string(n) + " " + std::string(kNames[k][1]);
-        kinds += " (line " + std::to_string(info.skipped_first[k]) + (n > 1 ? ", ...)" : ")");
-    }
-    if (total == 0) {
-        return "";
-    }
-    return "skipped " + std::to_string(total) + (total == 1 ? " line: " : " lines: ") + kinds;
-}
-
-std::string OrderDescription(const HistoryInfo& info) {
-    const bool newest = info.order == Order::NewestFirst;
-    switch (info.order_source) {
-        case HistoryInfo::OrderSource::Option:
-            return newest ? "newest first (--newest-first)" : "oldest first (--oldest-first)";
-        case HistoryInfo::OrderSource::Labels:
-            return std::string(newest ? "newest first" : "oldest first") + " (the " +
-                   std::string(KeyName(info.layout.key)) + " run " + (newest ? "down" : "up") + ")";
-        case HistoryInfo::OrderSource::Default:
-            break;
-    }
-    return "read as written, oldest first; give --newest-first if that is wrong";
-}
-
 std::vector<std::string> HistoryReader::Notes() const {
     std::vector<std::string> notes;
     if (info_.order_source == HistoryInfo::OrderSource::Labels &&
@@ -973,8 +929,7 @@ std::vector<std::string> HistoryReader::Notes() const {
                         " run down: read newest first");
     }
     if (info_.order_source == HistoryInfo::OrderSource::Default && info_.draws > 1) {
-        notes.push_back(info_.name +
-                        ": nothing in the file tells the order: " + OrderDescription(info_));
+        notes.push_back(info_.name + ": nothing in the file tells the order: " + OrderText(info_));
     }
     if (const std::string skipped = SkippedLines(info_); !skipped.empty()) {
         notes.push_back(info_.name + ": " + skipped);
@@ -986,10 +941,11 @@ std::vector<std::string> HistoryReader::Notes() const {
                         std::to_string(info_.padded_first) + ": 42 is 042)");
     }
     if (info_.skipped_invalid > 0) {
-        std::string note = info_.name + ": skipped " + std::to_string(info_.skipped_invalid) +
-                           (info_.skipped_invalid == 1 ? " line" : " lines") +
-                           " that do not fit the layout: line";
-        note += info_.skipped_invalid == 1 ? " " : "s ";
+        const bool one = info_.skipped_invalid == 1;
+        std::string note = info_.name + ": skipped " +
+                           Plural(info_.skipped_invalid, "line", "lines") +
+                           (one ? " that does" : " that do") + " not fit the layout: line";
+        note += one ? " " : "s ";
         for (std::size_t i = 0; i < info_.invalid_lines.size(); ++i) {
             note += (i > 0 ? ", " : "") + std::to_string(info_.invalid_lines[i]);
         }

@@ -31,6 +31,9 @@ inline bool EndsWith(std::string_view s, std::string_view suffix) {
     return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
 }
 
+/// The full-width colon that may end a column name (开奖号码：).
+inline constexpr std::string_view kFullwidthColon = "\xEF\xBC\x9A";
+
 /// A column name made comparable: lower case, without blanks, punctuation and full-width
 /// colons ("Winning Numbers:" is "winningnumbers").
 std::string NormalName(std::string_view name);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tolvex/history/description.h"
 #include "tolvex/history/reader.h"
 
 // The table below leaves out what a case does not check.
@@ -12,14 +13,7 @@
 
 namespace {
 
-using tolvex::history::ByteSource;
-using tolvex::history::Delimiter;
-using tolvex::history::HistoryDraw;
-using tolvex::history::HistoryReader;
-using tolvex::history::LineSplitter;
-using tolvex::history::Order;
-using tolvex::history::ReadOptions;
-using tolvex::history::StreamSource;
+using namespace tolvex::history;
 
 struct Read {
     bool opened = false;
@@ -553,9 +547,29 @@ TEST(HistoryReader, SaysWhatItSkippedAndPadded) {
               "skipped 6 lines: a row with no draw yet (line 3), a duplicate of an issue before "
               "(line 7), a title row (line 1), a repeated header (line 5), a totals row (line 9), "
               "a footer (line 10)");
-    EXPECT_EQ(tolvex::history::OrderDescription(info), "newest first (the issue numbers run down)");
-    EXPECT_EQ(tolvex::history::OrderDescription(ReadAll("357\n123\n").info),
+    EXPECT_EQ(tolvex::history::OrderText(info), "newest first (the issue numbers run down)");
+    EXPECT_EQ(tolvex::history::OrderText(ReadAll("357\n123\n").info),
               "read as written, oldest first; give --newest-first if that is wrong");
+}
+
+TEST(HistoryReader, NoteOnSkippedLinesAgreesWithTheirCount) {
+    const struct {
+        std::string input, note;
+    } cases[] = {
+        {"2024001 357\n2024002 123\n2024003 456\n2024004 12\n2024005 789\n",
+         "h.txt: skipped 1 line that does not fit the layout: line 4"},
+        {"2024001 357\n2024002 123\n2024003 456\n2024004 12\n2024005 7890\n",
+         "h.txt: skipped 2 lines that do not fit the layout: lines 4, 5"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.input);
+        HistoryReader reader(in, "h.txt", {.skip_invalid = true});
+        ASSERT_TRUE(reader.Open()) << reader.error();
+        HistoryDraw d{};
+        while (reader.Next(d)) {
+        }
+        EXPECT_EQ(reader.Notes(), std::vector<std::string>{c.note});
+    }
 }
 
 TEST(HistoryReader, ShownDrawsAreTheOldestAndNewestInTimeOrder) {

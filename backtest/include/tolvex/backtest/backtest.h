@@ -19,6 +19,12 @@ struct TestedDraw {
 
 /// What a backtest found. Chance alone hits a draw with probability kept/1000, so the
 /// expected number of hits is the sum of kept/1000 over the tested draws.
+/// kept * (1000 - kept): 10^6 times the variance under chance of one verdict that keeps `kept`
+/// numbers of 1000.
+constexpr std::uint64_t VarianceE6(int kept) {
+    return static_cast<std::uint64_t>(kept) * static_cast<std::uint64_t>(1000 - kept);
+}
+
 struct Summary {
     std::uint64_t draws = 0;     ///< draws read
     std::uint64_t tested = 0;    ///< draws from the third on
@@ -29,6 +35,13 @@ struct Summary {
     std::uint64_t longest_hit_run = 0;
     std::uint64_t longest_miss_run = 0;
 
+    /// Counts one tested draw: whether it was kept, and how many numbers were.
+    void Count(int kept, bool hit) {
+        ++tested;
+        hits += hit ? 1 : 0;
+        kept_sum += static_cast<std::uint64_t>(kept);
+        variance_e6 += VarianceE6(kept);
+    }
     std::uint64_t misses() const { return tested - hits; }
     /// hits / tested, or no value when nothing was tested.
     std::optional<double> HitRate() const;
@@ -91,7 +104,6 @@ class History {
     const Entry& at(std::size_t i) const {
         return entries_[i >> kBlockShift][i & ((1 << kBlockShift) - 1)];
     }
-    void Reverse(std::size_t begin, std::size_t end);
 
     std::vector<std::vector<Entry>> entries_;
     std::vector<std::string> labels_;

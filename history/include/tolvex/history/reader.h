@@ -123,13 +123,6 @@ struct HistoryInfo {
     std::vector<ShownDraw> newest;   ///< the three newest draws, oldest first (after the end)
 };
 
-/// "skipped 3 lines: a title row, a repeated header, a footer"; empty when none was.
-std::string SkippedLines(const HistoryInfo& info);
-
-/// How the order was decided, for people: "newest first (the issue numbers run down)", or
-/// when nothing tells it, "read as written, oldest first; give --newest-first if that is wrong".
-std::string OrderDescription(const HistoryInfo& info);
-
 /// "line ends LF", "CR LF and LF", ... for the line-end bits.
 std::string LineEndNames(unsigned line_ends);
 

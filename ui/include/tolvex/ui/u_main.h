@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "tolvex/tolvex.h"
+
 namespace tolvex::ui {
 
 // Every text that crosses these interfaces is a byte string in the system's narrow code page:
@@ -143,6 +145,10 @@ class Tfrmmain {
     void btncloseClick();
 
   private:
+    /// The draw in `box`; when it holds none, `missing` is shown and the box emptied and
+    /// focused for it.
+    std::optional<DrawDigits> DrawIn(Control box, std::string_view missing);
+
     /// The path of the current user's shell folder `name`; empty when not recorded. Throws
     /// Error when the recorded value has the wrong type or cannot be read.
     std::string GetShellFolder(std::string_view name);
