@@ -1,6 +1,8 @@
 // description.cpp - how a history was read, in the words that inspect and the page share.
 #include "tolvex/history/description.h"
 
+#include <string_view>
+
 #include "tolvex/history/decode.h"
 
 namespace tolvex::history {
