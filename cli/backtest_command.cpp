@@ -13,6 +13,7 @@
 #include "tolvex/backtest/backtest.h"
 #include "tolvex/backtest/html_report.h"
 #include "tolvex/backtest/report.h"
+#include "tolvex/history/description.h"
 #include "tolvex/history/time_order.h"
 #include "tolvex/version.h"
 
@@ -154,6 +155,11 @@ void WriteReport(const HistoryInfo& info, BacktestRequest& request, ReadDraws& r
         }
     }
     writer.End(backtest.summary());
+    if (request.format == Format::Text && info.order_source == HistoryInfo::OrderSource::Default &&
+        info.draws > 1) {
+        // nothing in the file told the order: the summary says how it was taken
+        buffer.text() += "order          " + OrderText(info) + "\n";
+    }
 }
 
 }  // namespace

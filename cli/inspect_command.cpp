@@ -48,8 +48,14 @@ std::string DescribeReading(const HistoryInfo& info) {
         out += layout.ideographic_spaces ? " (ideographic spaces" : " (no-break spaces";
         out += layout.ideographic_spaces && layout.no_break_spaces ? ", no-break spaces)" : ")";
     }
-    if (!layout.exact) {
+    if (layout.extra_at_end) {
+        out += " (the last column takes any further fields: unquoted thousands separators)";
+    } else if (!layout.exact) {
         out += " (the first column takes any further fields)";
+    }
+    if (info.record_lines > 1) {
+        out +=
+            "\nrecords      " + std::to_string(info.record_lines) + " lines each, read as one line";
     }
     out += "\nheader       ";
     if (layout.header_line == 0) {
@@ -108,6 +114,14 @@ std::string DescribeReading(const HistoryInfo& info) {
         out += info.skipped_invalid > info.invalid_lines.size() ? ", ...)" : ")";
     }
     out += "\n";
+    if (const std::string skipped = SkippedLines(info); !skipped.empty()) {
+        out += "             " + skipped + "\n";
+    }
+    if (info.padded > 0) {
+        out += "padded       " + Plural(info.padded, "draw", "draws") +
+               " written without leading zeros (first on line " +
+               std::to_string(info.padded_first) + "), read as three digits\n";
+    }
     return out;
 }
 

@@ -10,6 +10,7 @@
 #include "commands.h"
 #include "tolvex/backtest/report.h"
 #include "tolvex/history/decode.h"
+#include "tolvex/history/description.h"
 #include "tolvex/history/reader.h"
 
 namespace {
@@ -74,6 +75,15 @@ void CheckReader(std::string_view input, std::uint8_t pick) {
     Require(!options.order || info.order == *options.order);
     Require(info.draws == info.data_lines * std::max<std::size_t>(info.layout.draws.size(), 1) ||
             info.draws == 0);
+    // what was skipped or padded is counted once, from lines that were read
+    std::uint64_t skipped = 0;
+    for (std::size_t k = 0; k < tolvex::history::kSkipKinds; ++k) {
+        skipped += info.skipped[k];
+        Require(info.skipped[k] == 0 || info.skipped_first[k] > 0);
+    }
+    Require(skipped + info.data_lines <= info.lines);
+    Require(info.padded <= info.draws);
+    Require(tolvex::history::IsUtf8(tolvex::history::SkippedLines(info)));
 }
 
 }  // namespace

@@ -387,6 +387,13 @@ void HtmlReport::WriteHeader(std::string& out) const {
         draws += "; " + Plural(info_.skipped_invalid, "line", "lines") +
                  " that did not fit skipped (--skip-invalid)";
     }
+    if (const std::string skipped = SkippedLines(info_); !skipped.empty()) {
+        draws += "; " + skipped;
+    }
+    if (info_.padded > 0) {
+        draws += "; " + std::to_string(info_.padded) + (info_.padded == 1 ? " draw" : " draws") +
+                 " without leading zeros read as three digits (42: 042)";
+    }
     row("期数", "Draws", HtmlEscape(draws));
 
     const auto shown = [](const ShownDraw& d) {

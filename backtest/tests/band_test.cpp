@@ -13,11 +13,7 @@
 
 namespace {
 
-using tolvex::backtest::Backtest;
-using tolvex::backtest::BandConstant;
-using tolvex::backtest::BandResult;
-using tolvex::backtest::CheckBand;
-using tolvex::backtest::LeftBand;
+using namespace tolvex::backtest;
 
 TEST(BandConstant, LooksUpTheNextTabledLength) {
     const struct {

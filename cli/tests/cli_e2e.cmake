@@ -185,6 +185,7 @@ expect(backtest-two-runs-one-page both)
 run_cli(NAME backtest-output-no-folder ARGS backtest --output ${WORK}/missing/report.html ${hand} RC 2
         ERR_MATCH "cannot write '[^']*missing/report.html': No such file or directory")
 run_cli(NAME backtest-html-markup ARGS backtest --format html ${DATA}/markup_labels.txt RC 0
+        ERR_MATCH "markup_labels.txt: nothing in the file tells the order"
         OUT_MATCH "<td class=\"t\">&lt;script&gt;alert\\(1\\)&lt;/script&gt;<td>468<td>357<td>395\n.*<td class=\"t\">say &quot;hi&quot; &amp; &#39;bye&#39;<td>300<td>456<td>357\n")
 set(inert ON)
 if(LAST_OUT MATCHES "<script|<img|<b>bold|<!--")
@@ -265,6 +266,60 @@ layout(gbk.txt 2 "line 1: not UTF-8 text" ARGS --encoding utf-8)
 layout(cr_only.txt 0 "line ends +CR\n.*draws +3 from 3 lines\n${first_357}")
 layout(game_name.txt 0 "draw +column 2 .*${first_357}")
 layout(quoted.csv 0 "delimiter +comma\n.*oldest +line 1 +2024001 +357\n")
+
+# rows with no draw yet, duplicates, dates without a year, typed characters, lines that are no
+# draws, dropped zeros, named places, records across lines, unquoted thousands
+set(no_draw_yet "skipped 1 line: a row with no draw yet \\(line 2\\)\n")
+layout(pending_daikaijiang.tsv 0 "draw +column 3 \"开奖号码\".*oldest +line 22 +2024001 2024-01-01 +595\n.*${no_draw_yet}")
+layout(pending_empty_tail.tsv 0 "order +newest first.*${no_draw_yet}")
+layout(pending_weikaijiang_gbk.csv 0 "encoding +GB18030.*${no_draw_yet}")
+layout(pending_hyphen.tsv 0 "draw +column 2 \"开奖号码\".*${no_draw_yet}")
+layout(pending_emdash_oldest.tsv 0 "order +oldest first.*a row with no draw yet \\(line 16\\)")
+layout(pending_no_header.txt 2 "line 1: a draw still to come stands on this line, and no header names the draw's column")
+layout(duplicate_adjacent.txt 0 "draws +12 from 12 lines.*skipped 1 line: a duplicate of an issue before \\(line [0-9]+\\)")
+layout(duplicate_pages_overlap.tsv 0 "draws +17 from 17 lines.*skipped 3 lines: 3 duplicates of issues before \\(line 12, ...\\)")
+layout(duplicate_different.csv 2 "issue 2024105 stands twice with different draws: line [0-9]+ and line [0-9]+")
+layout(same_date_midday_evening.csv 0 "order +newest first \\(the dates run down\\)\ndraws +18 from 18 lines")
+layout(month_day_new_year.txt 0 "order +newest first \\(the dates run down\\).*oldest +line 16 +12-25 +840\n")
+layout(two_digit_year_new_year.csv 0 "order +newest first \\(the dates run down\\).*oldest +line 25 +12/20/23 +855\n")
+layout(cn_month_day_newest.tsv 0 "order +newest first \\(the dates run down\\)")
+layout(no_labels.txt 0 "order +read as written, oldest first; give --newest-first if that is wrong\n")
+layout(fullwidth_all_gbk.txt 0 "draw +columns 2-4 \"开奖号码\".*oldest +line 2 +2024070 +041\n")
+layout(colon_no_blank.txt 0 "draw +column 3 \"开奖号码:\".*oldest +line 1 +第2024020期 +221\n")
+layout(fullwidth_colon_comma.txt 0 "draw +column 4 \"开奖号码:\".*oldest +line 1 +期号: 2024031 +670\n")
+layout(em_dash.tsv 0 "order +newest first.*oldest +line 10 +2024060 +182\n")
+layout(title_footer.txt 0 "header +line 3: .*skipped 3 lines: a title row \\(line 1\\), 2 footer lines \\(line 19, ...\\)\n")
+layout(two_header_rows_gbk.csv 0 "draw +columns 3-5 .*skipped 1 line: a second header row \\(line 2\\)")
+layout(repeated_header.tsv 0 "draws +20 from 20 lines.*skipped 1 line: a repeated header \\(line [0-9]+\\)")
+layout(totals_average.csv 0 "skipped 2 lines: 2 totals rows \\(line 22, ...\\)")
+layout(slash_comments.txt 0 "skipped 3 lines: 3 // comments \\(line 1, ...\\)")
+layout(ctrl_z_end.txt 0 "draws +10 from 10 lines")
+layout(pipe_table.md 0 "draw +column 4 \"开奖号码\".*skipped 1 line: a table's separator row \\(line 2\\)")
+layout(bad_line_inside.txt 2 "no draw found in: 2024245 35")
+layout(zeros_dropped.csv 0 "oldest +line 2 +2024012 +771\n +line 3 +2024013 +042\n +line 4 +2024014 +007\n.*padded +7 draws written without leading zeros \\(first on line 3\\)")
+layout(zeros_no_header.txt 2 "no draw found")
+layout(places_lucky.csv 0 "draw +columns 3-5 \"百位 十位 个位\" \\(by the names of its places")
+layout(ball_lucky_midday_evening.tsv 0 "draw +columns 3-5 \"Ball 1 Ball 2 Ball 3\"")
+layout(four_places.csv 2 "4 single digits in a row.*a game of more than three digits is not read")
+layout(phone_three_lines.txt 0 "records +3 lines each, read as one line\n.*oldest +line 28 +第2024012期 2024-01-12 +107\n")
+layout(phone_labelled.txt 0 "records +4 lines each, read as one line\nheader +none\ndraw +columns 7-9 \"开奖号码:\"")
+layout(phone_ragged.txt 2 "line 4: records across several lines, but not all of one shape")
+layout(sales_unquoted.csv 0 "the last column takes any further fields.*oldest +line 2 +2024012 +441\n")
+layout(us_sales_prizes.csv 0 "the last column takes any further fields.*order +newest first")
+layout(amount_before_draw.csv 2 "more fields than the header names: numbers with unquoted thousands separators")
+
+run_cli(NAME backtest-skipped-lines ARGS backtest --summary ${LAYOUTS}/title_footer.txt RC 0
+        ERR_MATCH "title_footer.txt: skipped 3 lines: a title row \\(line 1\\), 2 footer lines")
+run_cli(NAME backtest-order-not-told ARGS backtest --summary ${LAYOUTS}/no_labels.txt RC 0
+        ERR_MATCH "no_labels.txt: nothing in the file tells the order: read as written, oldest first; give --newest-first if that is wrong\n")
+run_cli(NAME backtest-html-skipped ARGS backtest --format html ${LAYOUTS}/zeros_dropped.csv RC 0
+        ERR_MATCH "zeros_dropped.csv: 7 draws"
+        OUT_MATCH "7 draws without leading zeros read as three digits")
+run_cli(NAME backtest-html-order-not-told ARGS backtest --format html ${LAYOUTS}/no_labels.txt RC 0
+        ERR_MATCH "nothing in the file tells the order"
+        OUT_MATCH "read as written, oldest first; give --newest-first if that is wrong")
+run_cli(NAME backtest-padded ARGS backtest --summary ${LAYOUTS}/zeros_dropped.csv RC 0
+        ERR_MATCH "zeros_dropped.csv: 7 draws written without leading zeros read as three digits")
 
 run_cli(NAME backtest-newest-first-by-labels ARGS backtest --summary ${LAYOUTS}/newest_first.txt
         RC 0 ERR_MATCH "^tolvex-cli: [^\n]*newest_first.txt: the issue numbers run down: read newest first\n$"

@@ -114,7 +114,7 @@ TEST(RunCli, CommandsAndErrors) {
          "draws,tested,hits,hit_rate,expected_hits,chance_rate,excess_hits,z_score,"
          "longest_hit_run,longest_miss_run,band_level,left_band\n"
          "3,1,0,0.000000,0.720,0.720000,-0.720,-1.604,0,1,0.95,\n",
-         {}},
+         {"nothing in the file tells the order: read as written, oldest first"}},
         {{"frobnicate"}, "", 2, "", {"unknown command 'frobnicate'"}},
         {{}, "", 2, "", {"usage:"}},
     };

@@ -64,7 +64,7 @@ Detector::Outcome Detector::ChooseFound(Layout& layout, ReadError& error) {
         if (c.four) {
             continue;
         }
-        if (IsDrawName(c.column.name)) {
+        if (IsDrawName(c.column.name) || c.places) {
             named.push_back(&c);
         }
         if (!IsOtherName(c.column.name)) {
@@ -73,7 +73,12 @@ Detector::Outcome Detector::ChooseFound(Layout& layout, ReadError& error) {
     }
     if (named.size() == 1) {
         layout.draws = {named[0]->column};
-        layout.chosen_by = "by its name " + Quote(named[0]->column.name);
+        layout.chosen_by = named[0]->places
+                               ? "by the names of its places " + Quote(named[0]->column.name)
+                               : "by its name " + Quote(named[0]->column.name);
+        if (named[0]->column.pad) {
+            layout.chosen_by += "; one or two digits there are a draw without its leading zeros";
+        }
         return Outcome::Chosen;
     }
     const auto& choice = named.size() > 1 ? named : three;
@@ -92,11 +97,29 @@ Detector::Outcome Detector::ChooseFound(Layout& layout, ReadError& error) {
             error.message +=
                 "  " + DescribeColumn(c->column) + ", e.g. " + Example(c->column) + "\n";
         }
+        if (header_draw_ && header_.size() > 1 && header_.size() < columns_ &&
+            delimiter_ == Delimiter::Comma) {
+            error.message +=
+                "(the lines have more fields than the header names: numbers with "
+                "unquoted thousands separators, as 46,123,456, before the draw "
+                "move its field)\n";
+        }
         error.message += "choose with --column N or --column NAME; several, as --column " +
                          Range(choice[0]->column.column, 1) + "," +
                          Range(choice[1]->column.column, 1) +
                          ", read the draws of each line in that order";
         return Outcome::Ambiguous;
+    }
+    if (extra_at_end_) {
+        error.kind = ReadErrorKind::NoDrawColumn;
+        error.message =
+            "the lines have more fields than the header names (numbers with "
+            "unquoted thousands separators, as 46,123,456), and the column " +
+            Quote(header_[*header_draw_]) +
+            " holds no draw on every line: the separators must stand after the "
+            "draw for its field to be found\n(put such numbers in quotes, or save "
+            "the file without thousands separators)";
+        return Outcome::Failed;
     }
     for (const auto& c : found) {
         if (!c.four) {

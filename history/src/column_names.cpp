@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 
 #include "text_scan.h"
 
@@ -96,6 +97,34 @@ bool IsOtherName(std::string_view name) {
         "sales",
     };
     return InList(name, kNames);
+}
+
+int DigitPlace(std::string_view name) {
+    const std::string n = NormalName(name);
+    static constexpr std::pair<std::string_view, int> kPlaces[] = {
+        {"\xE7\x99\xBE\xE4\xBD\x8D", 1},              // 百位
+        {"\xE5\x8D\x81\xE4\xBD\x8D", 2},              // 十位
+        {"\xE4\xB8\xAA\xE4\xBD\x8D", 3},              // 个位
+        {"\xE5\x8D\x83\xE4\xBD\x8D", 4},              // 千位
+        {"\xE4\xB8\x87\xE4\xBD\x8D", 4},              // 万位
+        {"\xE7\xAC\xAC\xE4\xB8\x80\xE4\xBD\x8D", 1},  // 第一位
+        {"\xE7\xAC\xAC\xE4\xBA\x8C\xE4\xBD\x8D", 2},  // 第二位
+        {"\xE7\xAC\xAC\xE4\xB8\x89\xE4\xBD\x8D", 3},  // 第三位
+        {"\xE7\xAC\xAC\xE5\x9B\x9B\xE4\xBD\x8D", 4},  // 第四位
+    };
+    for (const auto& [place_name, place] : kPlaces) {
+        if (n == place_name) {
+            return place;
+        }
+    }
+    // Num1, Number 2, Ball 3, Digit 1, Pos 4
+    for (const std::string_view prefix : {"number", "num", "ball", "digit", "position", "pos"}) {
+        if (n.size() == prefix.size() + 1 && StartsWith(n, prefix) && n.back() >= '1' &&
+            n.back() <= '9') {
+            return n.back() <= '3' ? n.back() - '0' : 4;
+        }
+    }
+    return 0;
 }
 
 }  // namespace tolvex::history

@@ -25,6 +25,7 @@ struct Split {
 struct Column {
     std::array<std::size_t, 11> kinds{};       // per FieldKind, over the lines that fit
     std::size_t draws = 0;                     // Draw or Joined
+    std::size_t short_numbers = 0;             // one or two digits: a draw without its zeros?
     std::size_t fours = 0;                     // Four or JoinedFour, not years
     bool consecutive = false;                  // three-digit values that count up or down by one
     bool years = true;                         // every Four a year
@@ -60,6 +61,7 @@ class Detector {
             lines_.push_back(std::move(s));
         }
         DecideHeader(comment);
+        DropPendingRows();
         need_ = options.lenient ? lines_.size() / 2 + 1 : lines_.size();
         DecideColumns();
         Gather();
@@ -72,9 +74,32 @@ class Detector {
         }
         std::size_t with = 0;
         std::vector<Field> fields;
+        // A line whose last fields are empty keeps its delimiters, though not its fields: a
+        // spreadsheet's row with an empty draw cell ("1/2/24,").
+        std::string_view mark;
+        switch (d) {
+            case Delimiter::Tab:
+                mark = "\t";
+                break;
+            case Delimiter::FullwidthComma:
+                mark = kFullwidthComma;
+                break;
+            case Delimiter::Comma:
+                mark = ",";
+                break;
+            case Delimiter::Semicolon:
+                mark = ";";
+                break;
+            case Delimiter::Pipe:
+                mark = "|";
+                break;
+            default:
+                break;
+        }
         for (const auto& line : data) {
             SplitFields(line.text, d, fields);
-            with += fields.size() > 1;
+            with += fields.size() > 1 ||
+                    (!mark.empty() && line.text.find(mark) != std::string_view::npos);
         }
         const std::size_t need = lenient ? data.size() / 2 + 1 : data.size();
         return with > 0 && (d == Delimiter::Blanks || with >= need);
@@ -98,8 +123,19 @@ class Detector {
         }
         layout.columns = columns_;
         layout.exact = exact_;
+        layout.extra_at_end = extra_at_end_;
         layout.header_line = header_line_;
         layout.header = header_;
+        if (const Split* pending = PendingWordWithoutHeader()) {
+            error = {ReadErrorKind::NoDrawColumn,
+                     pending->number,
+                     {},
+                     "a draw still to come stands on this line, and no header names the draw's "
+                     "column, so which column holds the draw cannot be told: " +
+                         std::string(pending->text) +
+                         "\n(add a header line naming the columns, e.g. 期号 开奖号码 试机号)"};
+            return Outcome::Failed;
+        }
         if (!options_.columns.empty()) {
             if (!ChooseGiven(layout.draws, error)) {
                 error.kind = ReadErrorKind::BadColumnOption;
@@ -112,9 +148,28 @@ class Detector {
                 return o;
             }
         }
+        if (!pending_.empty() || header_draw_) {
+            // Rows with no draw yet were left out by the header's draw column: it must be the
+            // column chosen.
+            const bool same = layout.draws.size() == 1 && layout.draws[0].width == 1 &&
+                              header_draw_ && layout.draws[0].column == *header_draw_ && exact_ &&
+                              header_.size() >= columns_;
+            if (same) {
+                layout.pending_column = *header_draw_;
+            } else if (!pending_.empty()) {
+                error = {ReadErrorKind::NoDrawColumn,
+                         pending_[0].number,
+                         {},
+                         "no draw found in: " + std::string(pending_[0].text)};
+                return Outcome::Failed;
+            }
+        }
         DecideLabel(layout);
         return Outcome::Chosen;
     }
+
+    // Whether the header names the draw's column (and the delimiter splits it into columns).
+    bool HeaderNamesDraw() const { return header_draw_.has_value() && header_.size() > 1; }
 
     // The first line that stops a draw from being read, with the reason, for when no column
     // holds a draw on every line.
@@ -126,6 +181,12 @@ class Detector {
     }
 
     std::string_view Value(const Split& s, std::size_t c) const {
+        if (extra_at_end_) {
+            if (c + 1 < columns_) {
+                return FieldValue(s.text, s.fields[c]);
+            }
+            return s.text.substr(s.fields[c].begin, s.fields.back().end - s.fields[c].begin);
+        }
         if (exact_ || c > 0) {
             const std::size_t extra = s.fields.size() - columns_;
             return FieldValue(s.text, s.fields[c + extra]);
@@ -190,6 +251,59 @@ class Detector {
         }
     }
 
+    // The header's one column named as the draw's, if any.
+    std::optional<std::size_t> HeaderDrawColumn() const {
+        std::optional<std::size_t> found;
+        for (std::size_t i = 0; i < header_.size(); ++i) {
+            if (IsDrawName(header_[i])) {
+                if (found) {
+                    return std::nullopt;
+                }
+                found = i;
+            }
+        }
+        return found;
+    }
+
+    // Rows whose cell under the header's draw name is empty or pending: no draw yet.
+    void DropPendingRows() {
+        header_draw_ = HeaderDrawColumn();
+        if (!header_draw_ || delimiter_ == Delimiter::None) {
+            return;
+        }
+        const std::size_t c = *header_draw_;
+        std::erase_if(lines_, [&](const Split& s) {
+            const bool pending =
+                s.fields.size() <= header_.size() &&
+                (s.fields.size() <= c || IsPendingDraw(FieldValue(s.text, s.fields[c])));
+            if (pending) {
+                pending_.push_back(s);
+            }
+            return pending;
+        });
+        if (pending_.size() > lines_.size()) {
+            // Most rows without a draw: not rows of draws to come, but no draw column at all.
+            lines_.insert(lines_.end(), pending_.begin(), pending_.end());
+            std::sort(lines_.begin(), lines_.end(),
+                      [](const Split& a, const Split& b) { return a.number < b.number; });
+            pending_.clear();
+        }
+    }
+
+    const Split* PendingWordWithoutHeader() const {
+        if (header_draw_) {
+            return nullptr;
+        }
+        for (const auto& s : lines_) {
+            for (const Field& f : s.fields) {
+                if (IsPendingWord(FieldValue(s.text, f))) {
+                    return &s;
+                }
+            }
+        }
+        return nullptr;
+    }
+
     void DecideColumns() {
         if (lines_.empty()) {
             return;
@@ -213,6 +327,16 @@ class Detector {
             i = j;
         }
         mode_ = mode;
+        if (delimiter_ == Delimiter::Comma && header_draw_ && header_.size() > 1 &&
+            counts.back() > header_.size() && counts.front() != counts.back() &&
+            counts[counts.size() - need_] >= header_.size()) {
+            // More fields than the header names: unquoted thousands separators. The columns up
+            // to the draw's stand where the header says only when the amounts follow the draw.
+            columns_ = header_.size();
+            exact_ = false;
+            extra_at_end_ = true;
+            return;
+        }
         if (mode_n >= need_ || delimiter_ != Delimiter::Blanks) {
             columns_ = mode;
             exact_ = true;
@@ -240,6 +364,8 @@ class Detector {
                 const FieldKind k = ClassifyField(v);
                 ++col.kinds[static_cast<std::size_t>(k)];
                 col.draws += IsDrawKind(k);
+                col.short_numbers += (k == FieldKind::Digit || k == FieldKind::Number) &&
+                                     AllDigits(v) && v.size() <= 2;
                 if (k == FieldKind::Four || k == FieldKind::JoinedFour) {
                     ++col.fours;
                     const bool year = k == FieldKind::Four && v >= "1900" && v <= "2199";
@@ -277,7 +403,7 @@ class Detector {
 
     void NameColumns() {
         const std::size_t h = header_.size();
-        if (h > 0 && exact_ && h <= columns_ && (columns_ - h) % 2 == 0) {
+        if (h > 0 && (exact_ || extra_at_end_) && h <= columns_ && (columns_ - h) % 2 == 0) {
             // A header name may stand over a draw written as three single-digit fields.
             std::size_t triples = (columns_ - h) / 2;
             std::size_t j = 0;
@@ -322,7 +448,8 @@ class Detector {
 
     struct Candidate {
         DrawColumn column;
-        bool four;  // a draw of more than three digits
+        bool four;            // a draw of more than three digits
+        bool places = false;  // three single digits named by their places (百位 十位 个位)
     };
 
     std::vector<Candidate> Candidates() const {
@@ -331,8 +458,30 @@ class Detector {
             const Column& col = cols_[c];
             if (col.draws >= need_ && !col.consecutive) {
                 found.push_back({{c, 1, col.name}, false});
+            } else if (IsDrawName(col.name) && !col.consecutive &&
+                       col.draws + col.short_numbers >= need_ && col.draws * 2 >= need_) {
+                // the header's draw column, some draws without their leading zeros
+                found.push_back({{c, 1, col.name, true}, false});
             } else if (col.fours >= need_ && !col.years) {
                 found.push_back({{c, 1, col.name}, true});
+            }
+        }
+        // Three single-digit columns the header names by their places, when no other place
+        // is named (千位 makes a four-digit game): a bonus digit beside them is not the draw's.
+        bool fourth_place = false;
+        for (std::size_t c = 0; c < columns_; ++c) {
+            fourth_place = fourth_place || DigitPlace(cols_[c].name) == 4;
+        }
+        for (std::size_t c = 0; c + 2 < columns_ && !fourth_place; ++c) {
+            bool places = true;
+            for (std::size_t k = 0; k < 3; ++k) {
+                places = places && DigitPlace(cols_[c + k].name) == static_cast<int>(k + 1) &&
+                         DigitCount(c + k) >= need_;
+            }
+            if (places) {
+                const std::string name =
+                    cols_[c].name + " " + cols_[c + 1].name + " " + cols_[c + 2].name;
+                found.push_back({{c, 3, name}, false, true});
             }
         }
         // Runs of single-digit columns; a header name over three of them, or a name that is
@@ -416,7 +565,7 @@ class Detector {
                 continue;
             }
             const std::string_view v = Value(s, layout.key_column);
-            const auto key = layout.key == KeyKind::Issue ? IssueKey(v) : DateKey(v);
+            const auto key = OrderKey(layout.key, v, last.value_or(0));
             if (!key) {
                 continue;
             }
@@ -447,7 +596,10 @@ class Detector {
     std::size_t columns_ = 0;
     std::size_t mode_ = 0;  // the most common number of fields
     bool exact_ = true;
+    bool extra_at_end_ = false;
     std::vector<Column> cols_;
+    std::optional<std::size_t> header_draw_;  // the header's column named as the draw's
+    std::vector<Split> pending_;              // rows with no draw yet, left out
 };
 
 }  // namespace tolvex::history::detail

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <optional>
 
 #include "text_scan.h"
@@ -59,6 +60,14 @@ std::optional<std::uint64_t> MakeDate(unsigned y, unsigned m, unsigned d) {
         return std::nullopt;
     }
     return std::uint64_t{y} * 10000 + m * 100 + d;
+}
+
+// A date without its year as mmdd; IsYearless tells such keys from full ones.
+std::optional<std::uint64_t> MakeYearless(unsigned m, unsigned d) {
+    if (m < 1 || m > 12 || d < 1 || d > 31) {
+        return std::nullopt;
+    }
+    return std::uint64_t{m} * 100 + d;
 }
 
 // A month's name at s[i..] in English ("Jan", "January", "Sept"); advances i.
@@ -391,6 +400,16 @@ std::optional<std::uint64_t> DateKey(std::string_view s) {
     if (i > 2) {
         return std::nullopt;
     }
+    constexpr std::string_view kMonth = "\xE6\x9C\x88", kDay = "\xE6\x97\xA5";
+    if (StartsWith(s.substr(i), kMonth)) {
+        // 03月12日(二), without a year
+        i += kMonth.size();
+        const auto d = Digits(s, i, 1, 2);
+        if (!d || !StartsWith(s.substr(i), kDay) || !DateRestOk(s.substr(i + kDay.size()))) {
+            return std::nullopt;
+        }
+        return MakeYearless(*first, *d);
+    }
     const char sep = s[i];
     if (sep == ' ') {
         return EnglishDate(s);
@@ -398,22 +417,112 @@ std::optional<std::uint64_t> DateKey(std::string_view s) {
     if (sep != '-' && sep != '/' && sep != '.') {
         return std::nullopt;
     }
-    // 01/09/2026 (month first), 09.01.2026 (day first)
+    // 01/09/2026 and 1/9/26 (month first), 09.01.2026 (day first), 01-16 (no year)
+    const std::size_t first_digits = i;
     ++i;
+    const std::size_t second_begin = i;
     const auto second = Digits(s, i, 1, 2);
-    if (!second || i >= s.size() || s[i] != sep) {
+    if (!second) {
+        return std::nullopt;
+    }
+    if (i == s.size() ||
+        (s[i] != sep && DateRestOk(s.substr(i)) && s[i] != '-' && s[i] != '/' && s[i] != '.')) {
+        // month and day only: two digits each, so that "1-2" or a fraction is no date
+        if (sep == '.' || first_digits != 2 || i - second_begin != 2) {
+            return std::nullopt;
+        }
+        return MakeYearless(*first, *second);
+    }
+    if (s[i] != sep) {
         return std::nullopt;
     }
     ++i;
-    const auto y = Digits(s, i, 4, 4);
-    if (!y || !DateRestOk(s.substr(i))) {
+    const std::size_t year_begin = i;
+    auto y = Digits(s, i, 2, 4);
+    if (!y || i - year_begin == 3 || !DateRestOk(s.substr(i))) {
         return std::nullopt;
+    }
+    if (i - year_begin == 2) {
+        *y += *y >= 70 ? 1900 : 2000;  // what spreadsheets write by default: 1/16/24
     }
     unsigned m = *first, d = *second;
     if (sep == '.' || m > 12) {
         std::swap(m, d);
     }
     return MakeDate(*y, m, d);
+}
+
+bool IsYearless(std::uint64_t date_key) {
+    return date_key < 10000;
+}
+
+std::uint64_t WithYear(std::uint64_t before, std::uint64_t yearless) {
+    // The year of the date before, or the one after or before it, whichever puts the two
+    // dates closest: 01-01 after 12-31 is in the next year.
+    const auto day = [](std::uint64_t key) {
+        return static_cast<std::int64_t>(key / 10000 * 372 + key / 100 % 100 * 31 + key % 100);
+    };
+    const std::uint64_t year = before / 10000;
+    std::uint64_t best = year * 10000 + yearless;
+    for (const std::uint64_t y : {year + 1, year > 0 ? year - 1 : year}) {
+        const std::uint64_t k = y * 10000 + yearless;
+        if (std::abs(day(k) - day(before)) < std::abs(day(best) - day(before))) {
+            best = k;
+        }
+    }
+    return best;
+}
+
+bool IsPendingWord(std::string_view v) {
+    static constexpr std::string_view kWords[] = {
+        "\xE5\xBE\x85\xE5\xBC\x80\xE5\xA5\x96",              // 待开奖
+        "\xE6\x9C\xAA\xE5\xBC\x80\xE5\xA5\x96",              // 未开奖
+        "\xE5\xBC\x80\xE5\xA5\x96\xE4\xB8\xAD",              // 开奖中
+        "\xE7\xAD\x89\xE5\xBE\x85\xE5\xBC\x80\xE5\xA5\x96",  // 等待开奖
+        "\xE6\x9A\x82\xE6\x97\xA0",                          // 暂无
+        "pending",
+        "tbd",
+        "tba"};
+    const std::string n = NormalName(v);
+    return std::find(std::begin(kWords), std::end(kWords), n) != std::end(kWords);
+}
+
+bool IsPendingDraw(std::string_view v) {
+    if (v.empty() || IsPendingWord(v)) {
+        return true;
+    }
+    // dashes, question marks, stars: a cell kept for a draw to come
+    static constexpr std::string_view kMarks[] = {"-", "\xE2\x80\x94", "\xE2\x80\x93", "?",
+                                                  "*", "\xEF\xBC\x9F", "\xEF\xBC\x8D"};
+    while (!v.empty()) {
+        bool found = false;
+        for (const auto m : kMarks) {
+            if (StartsWith(v, m)) {
+                v.remove_prefix(m.size());
+                found = true;
+                break;
+            }
+        }
+        if (!found) {
+            break;
+        }
+    }
+    if (v.empty()) {
+        return true;
+    }
+    return ClassifyField(v) == FieldKind::Text && std::none_of(v.begin(), v.end(), IsDigit);
+}
+
+std::optional<std::uint64_t> OrderKey(KeyKind kind, std::string_view value, std::uint64_t before) {
+    if (kind == KeyKind::Issue) {
+        return IssueKey(value);
+    }
+    const auto key = DateKey(value);
+    if (!key || !IsYearless(*key)) {
+        return key;
+    }
+    // A running year for dates without one, from an arbitrary start: only the order counts.
+    return WithYear(before > 0 ? before : 50000000 + *key, *key);
 }
 
 }  // namespace tolvex::history

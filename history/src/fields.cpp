@@ -1,6 +1,8 @@
 // fields.cpp - splitting a history line into fields by its delimiter.
 #include "tolvex/history/layout.h"
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "text_scan.h"
@@ -184,6 +186,117 @@ std::string_view FieldValue(std::string_view line, const Field& field) {
         return line.substr(field.begin + 1, field.end - field.begin - 2);
     }
     return line.substr(field.begin, field.end - field.begin);
+}
+
+namespace {
+
+// Whether a name with a colon starts at line[i] ("开奖号码:", "试机号：", "Result:"): text
+// without digits, blanks or delimiters up to the colon.
+bool NameWithColonAt(std::string_view line, std::size_t i) {
+    const std::size_t begin = i;
+    while (i < line.size()) {
+        const char c = line[i];
+        if (c == ':' || line.substr(i, 3) == "\xEF\xBC\x9A") {
+            return i > begin;
+        }
+        if (IsDigit(c) || c == ' ' || c == '\t' || c == ',' || c == '|' || c == ';' ||
+            line.substr(i, 3) == kFullwidthComma || line.substr(i, 3) == kIdeographicSpace ||
+            line.substr(i, 3) == "\xEF\xBC\x90" /* not a full-width digit either */) {
+            return false;
+        }
+        if (line.substr(i, 2) == "\xEF\xBC" && i + 2 < line.size() &&
+            static_cast<unsigned char>(line[i + 2]) >= 0x90 &&
+            static_cast<unsigned char>(line[i + 2]) <= 0x99) {
+            return false;
+        }
+        ++i;
+    }
+    return false;
+}
+
+bool DigitAt(std::string_view line, std::size_t i) {
+    if (i < line.size() && IsDigit(line[i])) {
+        return true;
+    }
+    return line.substr(i, 2) == "\xEF\xBC" && i + 2 < line.size() &&
+           static_cast<unsigned char>(line[i + 2]) >= 0x90 &&
+           static_cast<unsigned char>(line[i + 2]) <= 0x99;
+}
+
+}  // namespace
+
+bool PlainTyped(std::string_view line, std::string& out) {
+    // Nothing to do on most lines: plain ASCII without a colon. Eight bytes at a time.
+    bool high = false;
+    std::size_t i = 0;
+    for (; i + 8 <= line.size() && !high; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, line.data() + i, 8);
+        high = (word & 0x8080808080808080ULL) != 0;
+    }
+    for (; i < line.size() && !high; ++i) {
+        high = (static_cast<unsigned char>(line[i]) & 0x80) != 0;
+    }
+    if (!high && line.find(':') == std::string_view::npos) {
+        return false;
+    }
+    std::string s;
+    s.reserve(line.size() + 8);
+    bool changed = false;
+    for (std::size_t i = 0; i < line.size();) {
+        const std::string_view rest = line.substr(i);
+        const bool digit_before = !s.empty() && IsDigit(s.back());
+        if (rest.size() >= 3 && rest[0] == '\xEF' && rest[1] == '\xBC' &&
+            static_cast<unsigned char>(rest[2]) >= 0x90 &&
+            static_cast<unsigned char>(rest[2]) <= 0x99) {
+            s += static_cast<char>('0' + (static_cast<unsigned char>(rest[2]) - 0x90));
+            i += 3;
+            changed = true;
+            continue;
+        }
+        const bool fullwidth_colon = StartsWith(rest, "\xEF\xBC\x9A");
+        if (fullwidth_colon || rest[0] == ':') {
+            const std::size_t size = fullwidth_colon ? 3 : 1;
+            s += ':';
+            i += size;
+            changed = changed || fullwidth_colon;
+            // "开奖号码:771": the name and the number apart, as a blank would set them
+            if (!digit_before && !s.empty() && DigitAt(line, i)) {
+                s += ' ';
+                changed = true;
+            }
+            continue;
+        }
+        if ((StartsWith(rest, "\xE2\x80\x93") || StartsWith(rest, "\xE2\x80\x94") ||
+             StartsWith(rest, "\xEF\xBC\x8D")) &&
+            digit_before && DigitAt(line, i + 3)) {
+            s += '-';
+            i += 3;
+            changed = true;
+            continue;
+        }
+        // "期号：2024031，开奖号码：670": named fields apart, as blanks would set them
+        if ((StartsWith(rest, kFullwidthComma) || rest[0] == ',') && digit_before) {
+            const std::size_t size = rest[0] == ',' ? 1 : 3;
+            std::size_t j = i + size;
+            while (j < line.size() && line[j] == ' ') {
+                ++j;
+            }
+            if (NameWithColonAt(line, j)) {
+                s += ' ';
+                i += size;
+                changed = true;
+                continue;
+            }
+        }
+        s += rest[0];
+        ++i;
+    }
+    if (!changed) {
+        return false;
+    }
+    out = std::move(s);
+    return true;
 }
 
 }  // namespace tolvex::history

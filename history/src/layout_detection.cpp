@@ -48,6 +48,12 @@ Detection DetectLayout(std::span<const SampleLine> data, const SampleLine* comme
                 }
                 break;
             case Detector::Outcome::None:
+                if (detector.HeaderNamesDraw() && d != Delimiter::Blanks) {
+                    // A column the header names stays the draw's: never split the lines
+                    // another way and count columns anew.
+                    result.error = detector.Trouble();
+                    return result;
+                }
                 if (!first_error) {
                     first_error = detector.Trouble();
                 }
@@ -60,6 +66,12 @@ Detection DetectLayout(std::span<const SampleLine> data, const SampleLine* comme
 
 std::string_view ColumnText(std::string_view line, std::span<const Field> fields,
                             const Layout& layout, std::size_t column) {
+    if (layout.extra_at_end) {
+        if (column + 1 < layout.columns) {
+            return FieldValue(line, fields[column]);
+        }
+        return line.substr(fields[column].begin, fields.back().end - fields[column].begin);
+    }
     const std::size_t extra = fields.size() - layout.columns;
     if (layout.exact || column > 0) {
         return FieldValue(line, fields[column + extra]);

@@ -52,7 +52,7 @@ TEST(Description, SaysWhatDecidedTheReading) {
          {.encoding = Encoding::Utf8, .columns = {"2", "3"}},
          "UTF-8 (--encoding)",
          "column 2 and column 3",
-         "oldest first (as written: the labels do not tell)"},
+         "read as written, oldest first; give --newest-first if that is wrong"},
         {"357\n123\n",
          {.order = Order::NewestFirst},
          "UTF-8",

@@ -115,6 +115,46 @@ TEST(Keys, SortAsTime) {
     EXPECT_LT(*DateKey("2026-01-09"), *DateKey("2026-01-10"));
     EXPECT_LT(*IssueKey("2024358"), *IssueKey("第2025001期"));
     EXPECT_FALSE(IssueKey("2024-001").has_value());
+    // two-digit years, as spreadsheets write them; dates without a year
+    EXPECT_EQ(DateKey("1/16/24"), DateKey("01/16/2024"));
+    EXPECT_EQ(DateKey("12/31/99"), DateKey("12/31/1999"));
+    EXPECT_EQ(DateKey("01-16"), 116u);
+    EXPECT_EQ(DateKey("03月12日(二)"), 312u);
+    EXPECT_TRUE(IsYearless(*DateKey("12-25")));
+    EXPECT_FALSE(IsYearless(*DateKey("2024-12-25")));
+    EXPECT_FALSE(DateKey("1-16").has_value());
+    EXPECT_FALSE(DateKey("13-16").has_value());
+    EXPECT_FALSE(DateKey("1/16/202").has_value());
+    // a date without a year takes the year that puts it nearest the date before
+    EXPECT_EQ(WithYear(20241231, 101), 20250101u);
+    EXPECT_EQ(WithYear(20250101, 1231), 20241231u);
+    EXPECT_EQ(WithYear(20240610, 605), 20240605u);
+    EXPECT_LT(*OrderKey(KeyKind::Date, "12-31", 0),
+              *OrderKey(KeyKind::Date, "01-01", *OrderKey(KeyKind::Date, "12-31", 0)));
+}
+
+TEST(PlainTyped, AsInputMethodsTypeThem) {
+    const struct {
+        const char* line;
+        const char* plain;  // nullptr: unchanged
+    } cases[] = {
+        {"２０２４００１　５０９", "2024001　509"},
+        {"开奖号码:771", "开奖号码: 771"},
+        {"期号：2024031，开奖号码：670，试机号：395", "期号: 2024031 开奖号码: 670 试机号: 395"},
+        {"3–5–7", "3-5-7"},
+        {"3—5—7", "3-5-7"},
+        {"2024001,—,468", nullptr},
+        {"2024-01-09 20:30 357", nullptr},
+        {"2024001,357", nullptr},
+        {"2024001，357", nullptr},
+        {"http://x 357", nullptr},
+    };
+    for (const auto& c : cases) {
+        std::string out = "untouched";
+        const bool changed = PlainTyped(c.line, out);
+        EXPECT_EQ(changed, c.plain != nullptr) << c.line;
+        EXPECT_EQ(out, c.plain != nullptr ? c.plain : "untouched") << c.line;
+    }
 }
 
 TEST(Names, DrawAndOtherColumns) {
@@ -126,6 +166,26 @@ TEST(Names, DrawAndOtherColumns) {
         EXPECT_TRUE(IsOtherName(name)) << name;
         EXPECT_FALSE(IsDrawName(name)) << name;
     }
+    const struct {
+        const char* name;
+        int place;
+    } places[] = {{"百位", 1},   {"十位", 2},   {"个位", 3},     {"千位", 4},
+                  {"Num1", 1},   {"Ball 3", 3}, {"Number 4", 4}, {"Lucky Ball", 0},
+                  {"幸运号", 0}, {"Num", 0},    {"Ball 10", 0}};
+    for (const auto& p : places) {
+        EXPECT_EQ(DigitPlace(p.name), p.place) << p.name;
+    }
+}
+
+TEST(IsPendingDraw, CellsOfADrawToCome) {
+    for (const char* v : {"", "待开奖", "未开奖", "-", "—", "--", "?", "pending"}) {
+        EXPECT_TRUE(IsPendingDraw(v)) << v;
+    }
+    for (const char* v : {"357", "3 5 7", "42", "2024-01-09", "-3"}) {
+        EXPECT_FALSE(IsPendingDraw(v)) << v;
+    }
+    EXPECT_TRUE(IsPendingWord("待开奖"));
+    EXPECT_FALSE(IsPendingWord("-"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tolvex/history/description.h"
 #include "tolvex/history/reader.h"
 
 // The table below leaves out what a case does not check.
@@ -247,11 +248,11 @@ TEST(HistoryReader, Layouts) {
          {},
          "line 2: 1 field (blanks) where most lines have 2"},
         {"a line out of order",
-         "2024001 357\n2024002 123\n2024003 987\n2024001 555\n",
+         "2024001 357\n2024002 123\n2024003 987\n2023999 555\n",
          none,
          {},
          {},
-         "line 4: '2024001' is out of order"},
+         "line 4: '2023999' is out of order"},
         {"a flag against the labels",
          "2024002 357\n2024001 123\n",
          {.order = Order::OldestFirst},
@@ -259,9 +260,179 @@ TEST(HistoryReader, Layouts) {
          {},
          "--oldest-first, but the issue numbers run down"},
         {"not a draw", "12\n", none, {}, {}, "no draw found"},
-        {"full-width digits", "４５６\n", none, {}, {}, "no draw found"},
+        {"full-width digits", "４５６\n", none, {456}, {}},
         {"a date alone", "2024-1-9\n", none, {}, {}, "no draw found"},
         {"only a header", "issue draw\n", none, {}, {}, ""},
+        // a row with no draw yet: skipped under the header's draw column, never read elsewhere
+        {"pending row under the header",
+         "期号\t开奖号码\t试机号\n2024003\t待开奖\t4 6 8\n2024002\t1 2 3\t5 5 5\n"
+         "2024001\t3 5 7\t1 1 1\n",
+         none,
+         {123, 357},
+         {"2024002", "2024001"}},
+        {"empty draw cell, the empty cells at the end left out",
+         "期号,开奖号码,试机号,和值\n2024003,,468\n2024002,123,555,6\n2024001,357,111,15\n",
+         none,
+         {123, 357},
+         {}},
+        {"empty draw cell of the last column",
+         "Draw Date,Winning Numbers\n1/3/24,\n1/2/24,1-2-3\n1/1/24,4-5-6\n",
+         none,
+         {123, 456},
+         {"1/2/24", "1/1/24"}},
+        {"dash for the draw",
+         "期号 开奖号码 试机号\n2024001 357 111\n2024002 — 555\n",
+         none,
+         {357},
+         {}},
+        {"most rows without a draw",
+         "期号 开奖号码\n2024001 组六\n2024002 组三\n2024003 357\n",
+         none,
+         {},
+         {},
+         "no draw found"},
+        {"pending row without a header",
+         "2024003 待开奖 468\n2024002 123 555\n2024001 357 111\n",
+         none,
+         {},
+         {},
+         "no header names the draw's column"},
+        // the same issue twice
+        {"the same issue and draw twice",
+         "2024001 357\n2024002 123\n2024002 123\n2024003 987\n",
+         none,
+         {357, 123, 987},
+         {}},
+        {"pages overlapping, newest first",
+         "2024005 555\n2024004 444\n2024003 333\n2024004 444\n2024003 333\n2024002 222\n",
+         none,
+         {555, 444, 333, 222},
+         {}},
+        {"the same issue with another draw",
+         "2024001 357\n2024002 123\n2024002 124\n",
+         none,
+         {},
+         {},
+         "line 3: issue 2024002 stands twice with different draws: line 2 and line 3"},
+        {"the same date twice is two draws of a day",
+         "01/11/2024,Evening,6-4-4\n01/11/2024,Midday,1-6-8\n01/10/2024,Evening,8-6-9\n",
+         none,
+         {644, 168, 869},
+         {}},
+        // characters as input methods type them
+        {"full-width digits and spaces",
+         "２０２４００１　３　５　７\n２０２４００２　１　２　３\n",
+         none,
+         {357, 123},
+         {"2024001", "2024002"}},
+        {"a name and a colon before the draw",
+         "第2024001期 开奖号码:357\n第2024002期 开奖号码:123\n",
+         none,
+         {357, 123},
+         {"第2024001期", "第2024002期"}},
+        {"full-width colons and commas",
+         "期号：2024001，开奖号码：357，试机号：468\n期号：2024002，开奖号码：123，试机号：555\n",
+         none,
+         {357, 123},
+         {}},
+        {"en and em dashes", "2024001 3–5–7\n2024002 1—2—3\n", none, {357, 123}, {}},
+        {"a time keeps its colon",
+         "2024-01-09 20:30 357\n2024-01-10 20:30 123\n",
+         none,
+         {357, 123},
+         {}},
+        // lines around the data
+        {"title, comments, repeated header, totals, footer, Ctrl-Z",
+         "3D开奖记录\n期号,开奖号码\n2024001,357\n// 第二页\n期号,开奖号码\n2024002,123\n"
+         "合计,480\n\n数据来源：网络\n共2期\n\x1A",
+         none,
+         {357, 123},
+         {"2024001", "2024002"}},
+        {"pipe table",
+         "| 期号 | 开奖号码 |\n|---|:---:|\n| 2024001 | 357 |\n| 2024002 | 123 |\n",
+         none,
+         {357, 123},
+         {}},
+        {"second header row",
+         "期号,开奖号码,,,和值\n,百位,十位,个位,\n2024001,3,5,7,15\n2024002,1,2,3,6\n",
+         none,
+         {357, 123},
+         {}},
+        {"a title holding a draw is data",
+         "3D 357\n期号 开奖号码\n2024001 357\n",
+         none,
+         {},
+         {},
+         "no draw found"},
+        {"a line without a draw inside the data",
+         "2024001 357\n2024002 35\n2024003 123\n",
+         none,
+         {},
+         {},
+         "line 2: no draw found"},
+        // leading zeros dropped under a named draw column
+        {"leading zeros dropped",
+         "期号,开奖号码,试机号\n2024001,42,5\n2024002,7,468\n2024003,357,12\n2024004,123,1\n"
+         "2024005,456,2\n",
+         none,
+         {42, 7, 357, 123, 456},
+         {}},
+        {"leading zeros without a header", "2024001 42\n2024002 357\n", none, {}, {}, "no draw"},
+        // digits named by their places beside a bonus digit
+        {"places and a bonus digit",
+         "期号,百位,十位,个位,幸运号\n2024001,3,5,7,2\n2024002,1,2,3,9\n",
+         none,
+         {357, 123},
+         {}},
+        {"Num1-3 and a bonus",
+         "Draw Date,Num1,Num2,Num3,Bonus\n02/15/2024,3,3,9,2\n02/14/2024,6,5,4,9\n",
+         none,
+         {339, 654},
+         {}},
+        // records across several lines, as phones copy them
+        {"records of three lines",
+         "第2024003期\n2024-01-03\n6 3 6\n第2024002期\n2024-01-02\n5 0 8\n第2024001期\n2024-01-01\n"
+         "1 2 3\n",
+         none,
+         {636, 508, 123},
+         {"第2024003期 2024-01-03", "第2024002期 2024-01-02", "第2024001期 2024-01-01"}},
+        {"named records with blank lines between",
+         "期号：2024002\n开奖号码：0 3 3\n试机号：9 6 7\n\n期号：2024001\n开奖号码：4 3 7\n"
+         "试机号：3 6 0\n",
+         none,
+         {33, 437},
+         {}},
+        {"records of different shapes",
+         "第2024003期\n2024-01-03\n6 3 6\n第2024002期\n5 0 8\n第2024001期\n2024-01-01\n1 2 3\n",
+         none,
+         {},
+         {},
+         "line 4: records across several lines, but not all of one shape"},
+        {"records with two unnamed draws",
+         "第2024002期\n9 3 5\n8 0 6\n第2024001期\n9 9 1\n9 3 6\n",
+         none,
+         {},
+         {},
+         "more than one column could hold the draw"},
+        {"a record cut short at the end",
+         "第2024002期\n2024-01-02\n6 3 6\n第2024001期\n2024-01-01\n",
+         none,
+         {},
+         {},
+         "line 4: the last record has 2 lines where the others have 3"},
+        {"four places", "期号,千位,百位,十位,个位\n2024001,9,4,1,7\n", none, {}, {}, "not read"},
+        // unquoted thousands separators
+        {"thousands after the draw",
+         "期号,开奖号码,销售额\n2024001,357,46,123,456\n2024002,123,987,654\n",
+         none,
+         {357, 123},
+         {"2024001", "2024002"}},
+        {"thousands before the draw",
+         "期号,销售额,开奖号码\n2024001,46,123,456,357\n2024002,987,654,123\n",
+         none,
+         {},
+         {},
+         "the separators must stand after the draw"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -299,6 +470,23 @@ TEST(HistoryReader, OrderComesFromTheLabels) {
          {},
          Order::OldestFirst,
          tolvex::history::HistoryInfo::OrderSource::Default},
+        // dates without a year, across a new year; two-digit years
+        {"01-02 357\n01-01 123\n12-31 987\n12-30 555\n12-29 111\n",
+         {},
+         Order::NewestFirst,
+         tolvex::history::HistoryInfo::OrderSource::Labels},
+        {"12-30 357\n12-31 123\n01-01 987\n01-02 555\n",
+         {},
+         Order::OldestFirst,
+         tolvex::history::HistoryInfo::OrderSource::Labels},
+        {"1/2/24,357\n1/1/24,123\n12/31/23,987\n",
+         {},
+         Order::NewestFirst,
+         tolvex::history::HistoryInfo::OrderSource::Labels},
+        {"03月12日(二)\t357\n03月11日(一)\t123\n03月10日(日)\t987\n",
+         {},
+         Order::NewestFirst,
+         tolvex::history::HistoryInfo::OrderSource::Labels},
         {"a 357\nb 123\n", Order::NewestFirst, Order::NewestFirst,
          tolvex::history::HistoryInfo::OrderSource::Option},
     };
@@ -333,6 +521,35 @@ TEST(HistoryReader, LinesAfterTheOpeningPartFollowItsLayout) {
         ReadAll(input + "2026999\t12\t468\n2027000\t555\t1\n", {.skip_invalid = true});
     EXPECT_EQ(skipped.draws.size(), 2501u);
     EXPECT_EQ(skipped.info.invalid_lines, std::vector<std::uint64_t>{2502});
+}
+
+// What the reader decided besides the draws: the lines skipped by kind, the draws padded.
+TEST(HistoryReader, SaysWhatItSkippedAndPadded) {
+    using tolvex::history::SkipKind;
+    const Read r = ReadAll(
+        "3D开奖记录\n期号\t开奖号码\t试机号\n2024004\t待开奖\t111\n2024003\t42\t222\n"
+        "期号\t开奖号码\t试机号\n2024002\t357\t333\n2024002\t357\t333\n"
+        "2024001\t7\t444\n合计\t\t\n数据来源：网络\n");
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.draws, (std::vector<int>{42, 357, 7}));
+    const auto& info = r.info;
+    const auto at = [&](SkipKind k) { return info.skipped[static_cast<std::size_t>(k)]; };
+    EXPECT_EQ(at(SkipKind::Title), 1u);
+    EXPECT_EQ(at(SkipKind::Pending), 1u);
+    EXPECT_EQ(at(SkipKind::RepeatedHeader), 1u);
+    EXPECT_EQ(at(SkipKind::Duplicate), 1u);
+    EXPECT_EQ(at(SkipKind::Totals), 1u);
+    EXPECT_EQ(at(SkipKind::Footer), 1u);
+    EXPECT_EQ(info.skipped_first[static_cast<std::size_t>(SkipKind::Duplicate)], 7u);
+    EXPECT_EQ(info.padded, 2u);
+    EXPECT_EQ(info.padded_first, 4u);
+    EXPECT_EQ(tolvex::history::SkippedLines(info),
+              "skipped 6 lines: a row with no draw yet (line 3), a duplicate of an issue before "
+              "(line 7), a title row (line 1), a repeated header (line 5), a totals row (line 9), "
+              "a footer (line 10)");
+    EXPECT_EQ(tolvex::history::OrderText(info), "newest first (the issue numbers run down)");
+    EXPECT_EQ(tolvex::history::OrderText(ReadAll("357\n123\n").info),
+              "read as written, oldest first; give --newest-first if that is wrong");
 }
 
 TEST(HistoryReader, NoteOnSkippedLinesAgreesWithTheirCount) {

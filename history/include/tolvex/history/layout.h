@@ -35,6 +35,11 @@ struct Field {
 /// Double quotes group a field for every delimiter but blanks.
 void SplitFields(std::string_view line, Delimiter delimiter, std::vector<Field>& fields);
 
+/// Characters as Chinese input methods type them, made plain: full-width digits and colons as
+/// ASCII, en and em dashes between digits as '-', a blank after "开奖号码:" before a digit, and a
+/// comma before such a name as a blank. False, with `out` untouched, when nothing changes.
+bool PlainTyped(std::string_view line, std::string& out);
+
 /// The field's text without its quotes (a doubled quote inside stays doubled).
 std::string_view FieldValue(std::string_view line, const Field& field);
 
@@ -57,23 +62,50 @@ FieldKind ClassifyField(std::string_view value);
 /// The draw 0..999 a Draw or Joined field holds.
 std::optional<int> FieldDraw(std::string_view value);
 
-/// Sort keys: an issue number's value, a date as yyyymmdd.
+enum class KeyKind : std::uint8_t { None, Issue, Date };
+enum class Order : std::uint8_t { Unknown, OldestFirst, NewestFirst };
+
+/// Sort keys: an issue number's value, a date as yyyymmdd. A two-digit year is 20yy (19yy from
+/// 70 on); a date
+/// without a year (01-16, 03月12日) gives mmdd, which IsYearless tells apart.
 std::optional<std::uint64_t> IssueKey(std::string_view value);
 std::optional<std::uint64_t> DateKey(std::string_view value);
+bool IsYearless(std::uint64_t date_key);
+/// A yearless date (mmdd) given the year that puts it closest to the date before it (a
+/// full key, or mmdd with a running year): 01-02 after 12-30 is in the year after.
+std::uint64_t WithYear(std::uint64_t before, std::uint64_t yearless);
+
+/// Where a draw will stand but does not yet: an empty cell, 待开奖, 未开奖, "-", "—", or other
+/// text without a digit.
+bool IsPendingDraw(std::string_view value);
+/// A word that says the draw is still to come (待开奖, 未开奖, ...), not a lone dash.
+bool IsPendingWord(std::string_view value);
+
+/// The sort key of a label's issue number or date; `before` is the key of the line before
+/// (0: none), from which a date without a year takes its year.
+std::optional<std::uint64_t> OrderKey(KeyKind kind, std::string_view value, std::uint64_t before);
 
 /// Column names: those that name the draw (开奖号码, Winning Numbers, ...) and those that name
 /// something a draw never is (试机号, Bonus, 和值, Date, ...). Case and blanks do not count.
 bool IsDrawName(std::string_view name);
 bool IsOtherName(std::string_view name);
 
-enum class KeyKind : std::uint8_t { None, Issue, Date };
-enum class Order : std::uint8_t { Unknown, OldestFirst, NewestFirst };
+/// The place a column name gives a single digit of the draw: 1 for 百位, Num1 or Ball 1, 2 and
+/// 3 for the next ones, 4 for a place a three-digit draw does not have (千位, Num4); 0 for any
+/// other name.
+int DigitPlace(std::string_view name);
+inline bool IsDigitPlaceName(std::string_view name) {
+    return DigitPlace(name) != 0;
+}
 
 /// Where a draw stands: one field, or three adjacent single-digit fields.
 struct DrawColumn {
     std::size_t column;  ///< 0-based
     std::size_t width;   ///< 1 or 3 columns
     std::string name;    ///< from the header or the text before it; may be empty
+    /// Named as the draw's by the header, and some draws are written without their leading
+    /// zeros (42 for 042, as spreadsheets do): one or two digits are read as three.
+    bool pad = false;
 };
 
 /// How every data line of a file is read.
@@ -85,12 +117,19 @@ struct Layout {
     /// extra fields at the start (a label with blanks in it).
     std::size_t columns = 1;
     bool exact = true;
+    /// Not exact, the other way: the last column takes the extra fields (amounts with
+    /// unquoted thousands separators after the draw).
+    bool extra_at_end = false;
     std::uint64_t header_line = 0;    ///< 0: none; may be a comment line
     std::vector<std::string> header;  ///< the header's names, one per field as written
     std::vector<DrawColumn> draws;    ///< several: read in this order on each line
     std::string chosen_by;            ///< why these columns, for the user
-    std::size_t label_columns = 0;    ///< columns [0, label_columns) form the label
-    std::size_t key_column = 0;       ///< the label column that orders the lines
+    /// The header names the draw's column and it is this one: a line whose cell here is
+    /// empty or pending (IsPendingDraw), with no more fields than the header, is a row with
+    /// no draw yet.
+    std::optional<std::size_t> pending_column;
+    std::size_t label_columns = 0;  ///< columns [0, label_columns) form the label
+    std::size_t key_column = 0;     ///< the label column that orders the lines
     KeyKind key = KeyKind::None;
     Order label_order = Order::Unknown;  ///< how the sample's keys run
     std::uint64_t order_lines[2] = {};   ///< two lines that show label_order
@@ -120,6 +159,7 @@ enum class ReadErrorKind : std::uint8_t {
     BadColumnOption,    ///< a --column value names no column that holds the draw
     OrderContradicted,  ///< --newest-first or --oldest-first against the labels' order
     LineDoesNotFit,     ///< a line after the opening part does not fit the layout
+    DuplicateIssue,     ///< the same issue twice with different draws
 };
 
 /// A failure to read a history, as data: nothing need take its message apart.

@@ -82,6 +82,20 @@ struct ShownDraw {
     std::string label;
 };
 
+/// Lines that are not draws and are skipped, each kind counted.
+enum class SkipKind : std::uint8_t {
+    Pending,         ///< a row whose draw is still to come
+    Duplicate,       ///< the same issue and draw as a line before
+    Title,           ///< a title above the header
+    SecondHeader,    ///< a second header row under the first (merged cells)
+    RepeatedHeader,  ///< the header again, where copied pages meet
+    Totals,          ///< 合计, 平均, 总计, Total, Average
+    Footer,          ///< 数据来源：..., 共15期, Source: ...
+    Separator,       ///< a pipe table's |---|---| row
+    Comment,         ///< a // comment
+};
+inline constexpr std::size_t kSkipKinds = 9;
+
 /// How a file was read: what `tolvex-cli inspect` prints and a report's header shows.
 struct HistoryInfo {
     enum class OrderSource { Default, Labels, Option };
@@ -96,12 +110,17 @@ struct HistoryInfo {
     OrderSource order_source = OrderSource::Default;
     std::uint64_t lines = 0;  ///< lines read
     std::uint64_t draws = 0;
-    std::uint64_t data_lines = 0;              ///< lines that gave draws
-    std::uint64_t skipped_blank = 0;           ///< blank and comment lines, a header line
-    std::uint64_t skipped_invalid = 0;         ///< lines that did not fit (with --skip-invalid)
-    std::vector<std::uint64_t> invalid_lines;  ///< the first few of them
-    std::vector<ShownDraw> oldest;  ///< the three oldest draws, oldest first (after the end)
-    std::vector<ShownDraw> newest;  ///< the three newest draws, oldest first (after the end)
+    std::uint64_t data_lines = 0;                  ///< lines that gave draws
+    std::uint64_t skipped_blank = 0;               ///< blank and comment lines, a header line
+    std::uint64_t skipped_invalid = 0;             ///< lines that did not fit (with --skip-invalid)
+    std::vector<std::uint64_t> invalid_lines;      ///< the first few of them
+    std::uint64_t skipped[kSkipKinds] = {};        ///< lines skipped, by SkipKind
+    std::uint64_t skipped_first[kSkipKinds] = {};  ///< the first line of each kind
+    std::size_t record_lines = 0;    ///< a record across this many lines (a phone copy), or 0
+    std::uint64_t padded = 0;        ///< draws written without their leading zeros (42: 042)
+    std::uint64_t padded_first = 0;  ///< the first line of them
+    std::vector<ShownDraw> oldest;   ///< the three oldest draws, oldest first (after the end)
+    std::vector<ShownDraw> newest;   ///< the three newest draws, oldest first (after the end)
 };
 
 /// "line ends LF", "CR LF and LF", ... for the line-end bits.
@@ -146,11 +165,15 @@ class HistoryReader {
     bool ReadSample();
     bool ChooseEncoding(std::optional<Encoding> encoding);
     bool DetectLayoutFromSample();
+    bool JoinRecords(std::vector<std::string>& decoded, std::vector<bool>& bad,
+                     std::vector<std::optional<SkipKind>>& skip, std::vector<std::size_t>& rows);
     bool DecideOrder();
     bool Decode(std::string_view raw, std::string_view& text);
     bool NextLine(std::string_view& text, std::uint64_t& number, bool& end);
     // Reads one data line by the layout: draws into pending_, or a reason it does not fit.
-    bool ReadLine(std::string_view text, std::uint64_t number, std::string& reason);
+    enum class LineResult { Read, Skip, Bad, Conflict };
+    LineResult ReadLine(std::string_view text, std::uint64_t number, std::string& reason);
+    void Skipped(SkipKind kind, std::uint64_t line);
     void Keep(const HistoryDraw& draw);
     void Finish();
 
@@ -166,6 +189,16 @@ class HistoryReader {
     GbDecoder gb_;
     std::vector<Raw> sample_;
     std::vector<bool> sample_bad_;  // lines of the opening part that did not decode
+    std::vector<std::optional<SkipKind>> sample_skip_;  // and those that are no draws
+    std::optional<SkipKind> line_skip_;                 // of the line NextLine gave
+    std::string header_text_;                           // to know the header repeated
+    std::string plain_;                                 // a line as PlainTyped made it
+    // Records across several lines: rows a record, and the one being gathered.
+    std::size_t record_rows_ = 0;
+    std::string record_gap_;
+    std::string record_;
+    std::size_t record_count_ = 0;
+    std::uint64_t record_first_ = 0;
     std::size_t replay_ = 0;
     std::string decoded_;
     std::vector<Field> fields_;
@@ -175,6 +208,15 @@ class HistoryReader {
     std::size_t pending_pos_ = 0;
     std::optional<std::uint64_t> last_key_;
     std::uint64_t last_key_line_ = 0;
+    // The last lines' issue numbers and draws, to know a line repeated where pages overlap.
+    struct Recent {
+        std::uint64_t key = 0, line = 0;
+        std::uint16_t draws[4] = {};
+        std::uint8_t count = 0;
+    };
+    static constexpr std::size_t kRecent = 64;
+    std::vector<Recent> recent_;
+    std::size_t recent_next_ = 0;
     std::vector<ShownDraw> head_, tail_;
     std::size_t tail_next_ = 0;
     bool finished_ = false;
