@@ -56,6 +56,8 @@ constexpr std::array kErrorTexts{
               "期号或日期的先后与所选的顺序相反。"},
     ErrorText{ReadErrorKind::LineDoesNotFit, "第{line}行与前面各行的格式不同。",
               "有一行与前面各行的格式不同。"},
+    ErrorText{ReadErrorKind::DuplicateIssue, "第{line}行的期号前面已有，开奖号码却不同。",
+              "同一期号出现两次，开奖号码却不同。"},
 };
 
 // The column's number as the player counts them: "3", or "3-5" for three single digits.

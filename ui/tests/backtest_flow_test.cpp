@@ -542,7 +542,7 @@ TEST(Flow, NewestFirstAsTheOption) {
 
 TEST(Flow, ErrorTextsForEveryKind) {
     std::set<std::string> seen;
-    for (int k = 0; k <= static_cast<int>(ReadErrorKind::LineDoesNotFit); ++k) {
+    for (int k = 0; k <= static_cast<int>(ReadErrorKind::DuplicateIssue); ++k) {
         ReadError e;
         e.kind = static_cast<ReadErrorKind>(k);
         e.line = 4321;
