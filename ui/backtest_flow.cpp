@@ -175,6 +175,7 @@ FlowResult BacktestFlow::Run(std::optional<fs::path> history) {
     }
     backtest::HtmlOptions page_options;
     page_options.made_at = options_.made_at;
+    page_options.program = "tolvex";
     page_options.version = options_.version;
     const std::size_t size = read.draws.size();
     backtest::HtmlReport report(info, size > 2 ? size - 2 : 0, std::move(page_options));

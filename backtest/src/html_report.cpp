@@ -410,7 +410,8 @@ void HtmlReport::WriteHeader(std::string& out) const {
         row("最新一期", "Last draw", shown(info_.newest.back()));
     }
     row("生成", "Made",
-        HtmlEscape(FormatUtc(options_.made_at) + " by tolvex-cli " + options_.version));
+        HtmlEscape(FormatUtc(options_.made_at) + " by " + options_.program + " " +
+                   options_.version));
     out += "</tbody></table>\n";
 }
 
@@ -510,8 +511,8 @@ void HtmlReport::Write(const Summary& s, std::string& out) {
         "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
         "style-src 'unsafe-inline'\">\n"
         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-        "<meta name=\"generator\" content=\"tolvex-cli " +
-        HtmlEscape(options_.version) +
+        "<meta name=\"generator\" content=\"" +
+        HtmlEscape(options_.program) + " " + HtmlEscape(options_.version) +
         "\">\n<title>回测报告 Backtest report: " + HtmlEscape(info_.name) + "</title>\n";
     out += kStyle;
     out += "</head>\n<body>\n<h1>回测报告 <span class=\"en\">Backtest report</span></h1>\n";
@@ -530,7 +531,7 @@ void HtmlReport::Write(const Summary& s, std::string& out) {
         out += "<h2>被排除的开奖号 <span class=\"en\">Draws the reduction struck out</span></h2>\n";
         WriteStruck(s, out);
     }
-    out += "<footer>tolvex-cli " + HtmlEscape(options_.version) +
+    out += "<footer>" + HtmlEscape(options_.program) + " " + HtmlEscape(options_.version) +
            " &middot; a draw is a hit when the reduction of the two draws before it kept it; "
            "chance keeps it with probability kept/1000.</footer>\n</body>\n</html>\n";
 }

@@ -68,6 +68,7 @@ struct HtmlOptions {
     std::string version;
     /// The struck draws listed, the most recent (newest first); the rest are counted.
     std::uint64_t struck_rows = 10000;
+    std::string program = "tolvex-cli";  ///< the program named as the page's maker
 };
 
 /// Builds the page from the tested draws in time order, then writes it at once. Holds the
