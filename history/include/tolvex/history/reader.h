@@ -173,6 +173,17 @@ class HistoryReader {
     // Reads one data line by the layout: draws into pending_, or a reason it does not fit.
     enum class LineResult { Read, Skip, Bad, Conflict };
     LineResult ReadLine(std::string_view text, std::uint64_t number, std::string& reason);
+    // The steps of ReadLine.
+    bool PendingRow(std::string_view text) const;
+    bool FieldsFit(std::string& reason) const;
+    std::string_view ReadLabel(std::string_view text);
+    LineResult ReadDraws(std::string_view text, std::uint64_t number, std::string_view label,
+                         std::string& reason);
+    LineResult ReadKey(std::string_view text, std::uint64_t number, std::string& reason);
+    LineResult RepeatedIssue(std::uint64_t key, std::string_view v, std::uint64_t number,
+                             std::string& reason);
+    void RememberIssue(std::uint64_t key, std::uint64_t number);
+    void LabelByColumn(std::string_view label);
     void Skipped(SkipKind kind, std::uint64_t line);
     void Keep(const HistoryDraw& draw);
     void Finish();
