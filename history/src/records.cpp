@@ -84,6 +84,22 @@ bool HistoryReader::JoinRecords(std::vector<std::string>& decoded, std::vector<b
     if (starts.size() < 2) {
         return true;
     }
+    if (!RecordsOfOneShape(decoded, rows, starts)) {
+        return false;
+    }
+    const std::size_t size = starts[1] - starts[0];
+    record_rows_ = size;
+    info_.record_lines = size;
+    record_gap_ = named ? " " : "\t";
+    JoinSample(decoded, bad, skip, rows, starts);
+    return true;
+}
+
+// Whether every record holds the rows the first does (the last may be cut short by the end of
+// the opening part); else the failure.
+bool HistoryReader::RecordsOfOneShape(const std::vector<std::string>& decoded,
+                                      const std::vector<std::size_t>& rows,
+                                      const std::vector<std::size_t>& starts) {
     const auto shape = [&](std::size_t k, std::size_t end) {
         std::string shape;
         for (std::size_t r = starts[k]; r < end; ++r) {
@@ -111,9 +127,15 @@ bool HistoryReader::JoinRecords(std::vector<std::string>& decoded, std::vector<b
                             "\n(give each record one line: issue, date and draw)");
         }
     }
-    record_rows_ = size;
-    info_.record_lines = size;
-    record_gap_ = named ? " " : "\t";
+    return true;
+}
+
+// The opening part with one line a record.
+void HistoryReader::JoinSample(std::vector<std::string>& decoded, std::vector<bool>& bad,
+                               std::vector<std::optional<SkipKind>>& skip,
+                               std::vector<std::size_t>& rows,
+                               const std::vector<std::size_t>& starts) {
+    const std::size_t size = record_rows_;
     // One line a record; lines that are no rows stay where they are.
     std::vector<Raw> joined;
     std::vector<std::string> texts;
@@ -154,7 +176,6 @@ bool HistoryReader::JoinRecords(std::vector<std::string>& decoded, std::vector<b
     skip = std::move(skips);
     bad.assign(sample_.size(), false);
     rows = std::move(new_rows);
-    return true;
 }
 
 // A line whose issue stands on a recent line: where copied pages overlap, the same draws

@@ -167,6 +167,12 @@ class HistoryReader {
     bool DetectLayoutFromSample();
     bool JoinRecords(std::vector<std::string>& decoded, std::vector<bool>& bad,
                      std::vector<std::optional<SkipKind>>& skip, std::vector<std::size_t>& rows);
+    bool RecordsOfOneShape(const std::vector<std::string>& decoded,
+                           const std::vector<std::size_t>& rows,
+                           const std::vector<std::size_t>& starts);
+    void JoinSample(std::vector<std::string>& decoded, std::vector<bool>& bad,
+                    std::vector<std::optional<SkipKind>>& skip, std::vector<std::size_t>& rows,
+                    const std::vector<std::size_t>& starts);
     bool DecideOrder();
     bool Decode(std::string_view raw, std::string_view& text);
     bool NextLine(std::string_view& text, std::uint64_t& number, bool& end);
