@@ -172,20 +172,8 @@ bool HistoryReader::ChooseEncoding(std::optional<Encoding> encoding) {
 bool HistoryReader::DetectLayoutFromSample() {
     std::vector<std::string> decoded(sample_.size());
     std::vector<bool> bad(sample_.size(), false);
-    for (std::size_t i = 0; i < sample_.size(); ++i) {
-        std::string_view text;
-        if (!Decode(sample_[i].text, text)) {
-            if (!options_.skip_invalid) {
-                return Fail(ReadErrorKind::NotInEncoding, sample_[i].number,
-                            "not " + std::string(EncodingName(info_.encoding)) +
-                                " text: " + ShowLine(sample_[i].text) +
-                                "\n(give the file's encoding with --encoding gbk, utf-8 or "
-                                "utf-16)");
-            }
-            bad[i] = true;
-            continue;
-        }
-        decoded[i] = std::string(text);
+    if (!DecodeSample(decoded, bad)) {
+        return false;
     }
     // Lines known not to be draws, and around the header: titles above it, a second header
     // row under it, the header repeated where copied pages meet.
@@ -205,31 +193,7 @@ bool HistoryReader::DetectLayoutFromSample() {
     if (!JoinRecords(decoded, bad, skip, rows)) {
         return false;
     }
-    for (std::size_t h = 0; h < std::min<std::size_t>(rows.size(), 4); ++h) {
-        if (!NameRow(decoded[rows[h]], true)) {
-            continue;
-        }
-        bool titles = true;
-        for (std::size_t j = 0; j < h; ++j) {
-            titles = titles && !HoldsDraw(decoded[rows[j]]);
-        }
-        if (!titles) {
-            break;
-        }
-        for (std::size_t j = 0; j < h; ++j) {
-            skip[rows[j]] = SkipKind::Title;
-        }
-        header_text_ = TrimBlanks(decoded[rows[h]]);
-        if (h + 1 < rows.size() && NameRow(decoded[rows[h + 1]], false)) {
-            skip[rows[h + 1]] = SkipKind::SecondHeader;
-        }
-        for (std::size_t j = h + 1; j < rows.size(); ++j) {
-            if (TrimBlanks(decoded[rows[j]]) == header_text_) {
-                skip[rows[j]] = SkipKind::RepeatedHeader;
-            }
-        }
-        break;
-    }
+    MarkHeader(decoded, rows, skip);
     std::vector<SampleLine> data;
     const SampleLine* comment = nullptr;
     SampleLine comment_line{};
@@ -259,6 +223,58 @@ bool HistoryReader::DetectLayoutFromSample() {
     sample_bad_ = std::move(bad);
     sample_skip_ = std::move(skip);
     return true;
+}
+
+// The opening part's lines decoded; those that do not decode are bad, or the failure.
+bool HistoryReader::DecodeSample(std::vector<std::string>& decoded, std::vector<bool>& bad) {
+    for (std::size_t i = 0; i < sample_.size(); ++i) {
+        std::string_view text;
+        if (!Decode(sample_[i].text, text)) {
+            if (!options_.skip_invalid) {
+                return Fail(ReadErrorKind::NotInEncoding, sample_[i].number,
+                            "not " + std::string(EncodingName(info_.encoding)) +
+                                " text: " + ShowLine(sample_[i].text) +
+                                "\n(give the file's encoding with --encoding gbk, utf-8 or "
+                                "utf-16)");
+            }
+            bad[i] = true;
+            continue;
+        }
+        decoded[i] = std::string(text);
+    }
+    return true;
+}
+
+// The header among the first rows, the titles above it, a second header row under it and the
+// header repeated further on, marked to be skipped.
+void HistoryReader::MarkHeader(const std::vector<std::string>& decoded,
+                               const std::vector<std::size_t>& rows,
+                               std::vector<std::optional<SkipKind>>& skip) {
+    for (std::size_t h = 0; h < std::min<std::size_t>(rows.size(), 4); ++h) {
+        if (!NameRow(decoded[rows[h]], true)) {
+            continue;
+        }
+        bool titles = true;
+        for (std::size_t j = 0; j < h; ++j) {
+            titles = titles && !HoldsDraw(decoded[rows[j]]);
+        }
+        if (!titles) {
+            break;
+        }
+        for (std::size_t j = 0; j < h; ++j) {
+            skip[rows[j]] = SkipKind::Title;
+        }
+        header_text_ = TrimBlanks(decoded[rows[h]]);
+        if (h + 1 < rows.size() && NameRow(decoded[rows[h + 1]], false)) {
+            skip[rows[h + 1]] = SkipKind::SecondHeader;
+        }
+        for (std::size_t j = h + 1; j < rows.size(); ++j) {
+            if (TrimBlanks(decoded[rows[j]]) == header_text_) {
+                skip[rows[j]] = SkipKind::RepeatedHeader;
+            }
+        }
+        break;
+    }
 }
 
 // The order --newest-first or --oldest-first give, which the labels must not contradict, or

@@ -165,6 +165,9 @@ class HistoryReader {
     bool ReadSample();
     bool ChooseEncoding(std::optional<Encoding> encoding);
     bool DetectLayoutFromSample();
+    bool DecodeSample(std::vector<std::string>& decoded, std::vector<bool>& bad);
+    void MarkHeader(const std::vector<std::string>& decoded, const std::vector<std::size_t>& rows,
+                    std::vector<std::optional<SkipKind>>& skip);
     bool JoinRecords(std::vector<std::string>& decoded, std::vector<bool>& bad,
                      std::vector<std::optional<SkipKind>>& skip, std::vector<std::size_t>& rows);
     bool RecordsOfOneShape(const std::vector<std::string>& decoded,
