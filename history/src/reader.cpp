@@ -560,20 +560,7 @@ bool HistoryReader::Next(HistoryDraw& draw) {
         std::string reason;
         if (undecodable) {
             reason = "not " + std::string(EncodingName(info_.encoding)) + " text";
-        } else if (number == info_.layout.header_line) {
-            ++info_.skipped_blank;
-            continue;
-        } else if (line_skip_) {
-            Skipped(*line_skip_, number);
-            continue;
-        } else if (const LineKind kind = Classify(text); kind.cls == LineClass::Skip) {
-            Skipped(kind.skip, number);
-            continue;
-        } else if (kind.cls != LineClass::Data) {
-            ++info_.skipped_blank;
-            continue;
-        } else if (!header_text_.empty() && TrimBlanks(text) == header_text_) {
-            Skipped(SkipKind::RepeatedHeader, number);
+        } else if (SkipLine(text, number)) {
             continue;
         } else {
             if (record_rows_ > 1 && !replaying) {
@@ -610,18 +597,49 @@ bool HistoryReader::Next(HistoryDraw& draw) {
                 return Fail(ReadErrorKind::DuplicateIssue, number, reason + ": " + ShowLine(text));
             }
         }
-        if (!options_.skip_invalid) {
-            return Fail(undecodable ? ReadErrorKind::NotInEncoding : ReadErrorKind::LineDoesNotFit,
-                        number,
-                        reason + ": " + ShowLine(text) +
-                            "\n(comment the line out with #, or give --skip-invalid to "
-                            "skip lines like it)");
-        }
-        ++info_.skipped_invalid;
-        if (info_.invalid_lines.size() < kShownInvalid) {
-            info_.invalid_lines.push_back(number);
+        if (!Invalid(text, number, undecodable, reason)) {
+            return false;
         }
     }
+}
+
+// A line that is no draw (the header, a comment, a separator, a total, a footer, a blank, the
+// header repeated) counted as skipped.
+bool HistoryReader::SkipLine(std::string_view text, std::uint64_t number) {
+    if (number == info_.layout.header_line) {
+        ++info_.skipped_blank;
+        return true;
+    } else if (line_skip_) {
+        Skipped(*line_skip_, number);
+        return true;
+    } else if (const LineKind kind = Classify(text); kind.cls == LineClass::Skip) {
+        Skipped(kind.skip, number);
+        return true;
+    } else if (kind.cls != LineClass::Data) {
+        ++info_.skipped_blank;
+        return true;
+    } else if (!header_text_.empty() && TrimBlanks(text) == header_text_) {
+        Skipped(SkipKind::RepeatedHeader, number);
+        return true;
+    }
+    return false;
+}
+
+// A line that does not fit: the failure, or counted as skipped with --skip-invalid.
+bool HistoryReader::Invalid(std::string_view text, std::uint64_t number, bool undecodable,
+                            const std::string& reason) {
+    if (!options_.skip_invalid) {
+        return Fail(undecodable ? ReadErrorKind::NotInEncoding : ReadErrorKind::LineDoesNotFit,
+                    number,
+                    reason + ": " + ShowLine(text) +
+                        "\n(comment the line out with #, or give --skip-invalid to "
+                        "skip lines like it)");
+    }
+    ++info_.skipped_invalid;
+    if (info_.invalid_lines.size() < kShownInvalid) {
+        info_.invalid_lines.push_back(number);
+    }
+    return true;
 }
 
 void HistoryReader::Keep(const HistoryDraw& draw) {

@@ -194,6 +194,10 @@ class HistoryReader {
     void RememberIssue(std::uint64_t key, std::uint64_t number);
     void LabelByColumn(std::string_view label);
     void Skipped(SkipKind kind, std::uint64_t line);
+    // The steps of Next.
+    bool SkipLine(std::string_view text, std::uint64_t number);
+    bool Invalid(std::string_view text, std::uint64_t number, bool undecodable,
+                 const std::string& reason);
     void Keep(const HistoryDraw& draw);
     void Finish();
 
