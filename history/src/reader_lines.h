@@ -29,6 +29,11 @@ bool NameRow(std::string_view text, bool known);
 // Whether a field of the line, split by its plainest delimiter, is a draw.
 bool HoldsDraw(std::string_view text);
 
+// The layout's keys, as the reader's messages name them.
+inline std::string_view KeyName(KeyKind key) {
+    return key == KeyKind::Date ? "dates" : "issue numbers";
+}
+
 // Whether the line opens a record written across several lines: its issue number.
 bool RecordStart(std::string_view text);
 
