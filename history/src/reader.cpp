@@ -1,254 +1,36 @@
-// reader.cpp - the history reader: the opening part, the layout, every line held to it.
+// reader.cpp - the history reader: the opening part, the layout, the lines read one by one.
 #include "tolvex/history/reader.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 #include <utility>
 
+#include "reader_lines.h"
 #include "text_scan.h"
 #include "tolvex/history/description.h"
 #include "tolvex/history/time_order.h"
 #include "tolvex/history/words.h"
 
 namespace tolvex::history {
+
+using detail::Classify;
+using detail::HoldsDraw;
+using detail::KeyName;
+using detail::LineClass;
+using detail::LineKind;
+using detail::NameRow;
+using detail::RecordStart;
+using detail::TrimBlanks;
+
 namespace {
 
 constexpr std::size_t kShownInvalid = 5;
-
-bool IsLabelEnd(char c) {
-    return c == ' ' || c == '\t' || c == ',' || c == ';' || c == ':' || c == '|' || c == '-' ||
-           c == '/' || c == '=';
-}
-
-std::string_view TrimLabel(std::string_view label) {
-    while (!label.empty() && IsLabelEnd(label.back())) {
-        label.remove_suffix(1);
-    }
-    return label;
-}
-
-// Blank lines hold nothing but spaces, tabs, no-break and ideographic spaces (and a DOS
-// end-of-file mark); comments start with '#' after those. Some data lines are known not to be
-// draws: // comments, a table's separator row, totals and footers.
-enum class LineClass { Blank, Comment, Data, Skip };
-
-struct LineKind {
-    LineClass cls;
-    SkipKind skip = SkipKind::Comment;
-};
-
-bool SeparatorRow(std::string_view rest) {
-    bool dashes = false;
-    for (const char c : rest) {
-        if (c == '-' || c == '=') {
-            dashes = true;
-        } else if (c != '|' && c != ':' && c != '+' && c != ' ' && c != '\t') {
-            return false;
-        }
-    }
-    return dashes && rest.size() >= 3;
-}
-
-// The first word of a line: up to a blank, a delimiter or a colon.
-std::string_view FirstWord(std::string_view rest) {
-    while (!rest.empty() && (rest.front() == '|' || rest.front() == ' ')) {
-        rest.remove_prefix(1);
-    }
-    std::size_t end = 0;
-    while (end < rest.size()) {
-        const char c = rest[end];
-        if (c == ' ' || c == '\t' || c == ',' || c == ';' || c == '|' || c == ':' ||
-            rest.substr(end, 3) == "\xEF\xBC\x8C" || rest.substr(end, 3) == "\xE3\x80\x80" ||
-            rest.substr(end, 3) == "\xEF\xBC\x88" || c == '(') {
-            break;
-        }
-        ++end;
-    }
-    return rest.substr(0, end);
-}
-
-bool InWords(std::string_view word, std::initializer_list<std::string_view> words) {
-    std::string lower(word);
-    for (char& c : lower) {
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return std::find(words.begin(), words.end(), lower) != words.end();
-}
-
-// 共15期, 共 15 条
-bool CountLine(std::string_view word) {
-    constexpr std::string_view kGong = "\xE5\x85\xB1";
-    if (word.substr(0, kGong.size()) != kGong) {
-        return false;
-    }
-    word.remove_prefix(kGong.size());
-    std::size_t digits = 0;
-    while (digits < word.size() && word[digits] >= '0' && word[digits] <= '9') {
-        ++digits;
-    }
-    return digits > 0;
-}
-
-LineKind Classify(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A') {
-            ++i;
-        } else if (static_cast<unsigned char>(c) < 0x80 && c != '#') {
-            break;
-        } else if (text.substr(i, 2) == detail::kNoBreakSpace) {
-            i += 2;
-        } else if (text.substr(i, 3) == detail::kIdeographicSpace ||
-                   text.substr(i, 3) == "\xEF\xBB\xBF") {
-            i += 3;
-        } else if (c == '#') {
-            return {LineClass::Comment};
-        } else {
-            break;
-        }
-    }
-    if (i == text.size()) {
-        return {LineClass::Blank};
-    }
-    const std::string_view rest = text.substr(i);
-    if (rest[0] >= '0' && rest[0] <= '9') {
-        return {LineClass::Data};  // most lines: no comment, separator, total or footer
-    }
-    if (rest.substr(0, 2) == "//") {
-        return {LineClass::Skip, SkipKind::Comment};
-    }
-    if (SeparatorRow(rest)) {
-        return {LineClass::Skip, SkipKind::Separator};
-    }
-    const std::string_view word = FirstWord(rest);
-    if (InWords(word, {"\xE5\x90\x88\xE8\xAE\xA1", "\xE5\xB9\xB3\xE5\x9D\x87",
-                       "\xE5\xB9\xB3\xE5\x9D\x87\xE5\x80\xBC", "\xE6\x80\xBB\xE8\xAE\xA1",
-                       "\xE5\xB0\x8F\xE8\xAE\xA1", "\xE5\x85\xB1\xE8\xAE\xA1", "total", "totals",
-                       "average", "averages"})) {  // 合计 平均 平均值 总计 小计 共计
-        return {LineClass::Skip, SkipKind::Totals};
-    }
-    if (CountLine(word) ||
-        InWords(word,
-                {"\xE6\x95\xB0\xE6\x8D\xAE\xE6\x9D\xA5\xE6\xBA\x90", "\xE6\x9D\xA5\xE6\xBA\x90",
-                 "\xE8\xB5\x84\xE6\x96\x99\xE6\x9D\xA5\xE6\xBA\x90",
-                 "\xE6\x95\xB0\xE6\x8D\xAE\xE6\x9D\xA5\xE8\x87\xAA", "source",
-                 "\xE6\xB3\xA8"})) {  // 数据来源 来源 资料来源 数据来自 注
-        return {LineClass::Skip, SkipKind::Footer};
-    }
-    return {LineClass::Data};
-}
-
-bool AllDigitsText(std::string_view v) {
-    return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-// A line's fields split by the delimiter it most plainly has.
-void SplitPlainly(std::string_view text, std::vector<Field>& fields) {
-    const Delimiter d = text.find('\t') != std::string_view::npos ? Delimiter::Tab
-                        : text.find("\xEF\xBC\x8C") != std::string_view::npos
-                            ? Delimiter::FullwidthComma
-                        : text.find(',') != std::string_view::npos ? Delimiter::Comma
-                        : text.find('|') != std::string_view::npos ? Delimiter::Pipe
-                                                                   : Delimiter::Blanks;
-    SplitFields(text, d, fields);
-}
-
-// Only names and empty cells; `known`: one of them a name the reader knows.
-bool NameRow(std::string_view text, bool known) {
-    std::vector<Field> fields;
-    SplitPlainly(text, fields);
-    bool named = false, any = false;
-    for (const Field& f : fields) {
-        const std::string_view v = FieldValue(text, f);
-        const FieldKind k = ClassifyField(v);
-        if (k != FieldKind::Text && k != FieldKind::Empty) {
-            return false;
-        }
-        any = any || k == FieldKind::Text;
-        named = named || IsDrawName(v) || IsOtherName(v) || IsDigitPlaceName(v);
-    }
-    return any && (named || !known);
-}
-
-bool HoldsDraw(std::string_view text) {
-    std::vector<Field> fields;
-    SplitPlainly(text, fields);
-    return std::any_of(fields.begin(), fields.end(), [&](const Field& f) {
-        const FieldKind k = ClassifyField(FieldValue(text, f));
-        return k == FieldKind::Draw || k == FieldKind::Joined;
-    });
-}
-
-std::string_view KeyName(KeyKind key) {
-    return key == KeyKind::Date ? "dates" : "issue numbers";
-}
-
-std::string Unescape(std::string_view quoted_value) {
-    std::string out;
-    for (std::size_t i = 0; i < quoted_value.size(); ++i) {
-        out += quoted_value[i];
-        if (quoted_value[i] == '"' && i + 1 < quoted_value.size() && quoted_value[i + 1] == '"') {
-            ++i;
-        }
-    }
-    return out;
-}
 
 void ToTimeOrder(std::vector<ShownDraw>& draws) {
     IntoTimeOrder(
         draws.size(), [&](std::size_t i, std::size_t j) { std::swap(draws[i], draws[j]); },
         [&](std::size_t i, std::size_t j) { return draws[i].line == draws[j].line; });
-}
-
-// Records across several lines, as phones copy result pages: one cell a line, each record
-// opening with its issue number ("第2024021期", "期号: 2024047").
-bool OneCell(std::string_view text) {
-    return text.find('\t') == std::string_view::npos && text.find(',') == std::string_view::npos &&
-           text.find("\xEF\xBC\x8C") == std::string_view::npos &&
-           text.find('|') == std::string_view::npos;
-}
-
-// The name written before a line's value ("期号:"), and the value.
-std::pair<std::string_view, std::string_view> NamedValue(std::string_view text) {
-    text = TrimBlanks(text);
-    const std::size_t colon = text.find(':');
-    if (colon != std::string_view::npos && colon > 0 &&
-        std::none_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(colon),
-                     [](char c) { return (c >= '0' && c <= '9') || c == ' '; })) {
-        return {text.substr(0, colon + 1), TrimBlanks(text.substr(colon + 1))};
-    }
-    return {std::string_view(), text};
-}
-
-bool RecordStart(std::string_view text) {
-    const auto [name, value] = NamedValue(text);
-    return ClassifyField(value) == FieldKind::Issue && (name.empty() || IsOtherName(name));
-}
-
-// What a line of a record holds, to compare records: its name and the kind of its value.
-std::string RowShape(std::string_view text) {
-    const auto [name, value] = NamedValue(text);
-    FieldKind kind = ClassifyField(value);
-    if (kind == FieldKind::Text && DateKey(value.substr(0, value.find(' ')))) {
-        kind = FieldKind::Date;  // a date and a weekday: 2024-02-16 周五
-    }
-    if (kind == FieldKind::Joined) {
-        kind = FieldKind::Draw;
-    }
-    return std::string(name) + "/" + std::to_string(static_cast<int>(kind));
 }
 
 }  // namespace
@@ -360,20 +142,8 @@ bool HistoryReader::ChooseEncoding(std::optional<Encoding> encoding) {
 bool HistoryReader::DetectLayoutFromSample() {
     std::vector<std::string> decoded(sample_.size());
     std::vector<bool> bad(sample_.size(), false);
-    for (std::size_t i = 0; i < sample_.size(); ++i) {
-        std::string_view text;
-        if (!Decode(sample_[i].text, text)) {
-            if (!options_.skip_invalid) {
-                return Fail(ReadErrorKind::NotInEncoding, sample_[i].number,
-                            "not " + std::string(EncodingName(info_.encoding)) +
-                                " text: " + ShowLine(sample_[i].text) +
-                                "\n(give the file's encoding with --encoding gbk, utf-8 or "
-                                "utf-16)");
-            }
-            bad[i] = true;
-            continue;
-        }
-        decoded[i] = std::string(text);
+    if (!DecodeSample(decoded, bad)) {
+        return false;
     }
     // Lines known not to be draws, and around the header: titles above it, a second header
     // row under it, the header repeated where copied pages meet.
@@ -393,31 +163,7 @@ bool HistoryReader::DetectLayoutFromSample() {
     if (!JoinRecords(decoded, bad, skip, rows)) {
         return false;
     }
-    for (std::size_t h = 0; h < std::min<std::size_t>(rows.size(), 4); ++h) {
-        if (!NameRow(decoded[rows[h]], true)) {
-            continue;
-        }
-        bool titles = true;
-        for (std::size_t j = 0; j < h; ++j) {
-            titles = titles && !HoldsDraw(decoded[rows[j]]);
-        }
-        if (!titles) {
-            break;
-        }
-        for (std::size_t j = 0; j < h; ++j) {
-            skip[rows[j]] = SkipKind::Title;
-        }
-        header_text_ = TrimBlanks(decoded[rows[h]]);
-        if (h + 1 < rows.size() && NameRow(decoded[rows[h + 1]], false)) {
-            skip[rows[h + 1]] = SkipKind::SecondHeader;
-        }
-        for (std::size_t j = h + 1; j < rows.size(); ++j) {
-            if (TrimBlanks(decoded[rows[j]]) == header_text_) {
-                skip[rows[j]] = SkipKind::RepeatedHeader;
-            }
-        }
-        break;
-    }
+    MarkHeader(decoded, rows, skip);
     std::vector<SampleLine> data;
     const SampleLine* comment = nullptr;
     SampleLine comment_line{};
@@ -449,101 +195,56 @@ bool HistoryReader::DetectLayoutFromSample() {
     return true;
 }
 
-// Records of one cell a line become one line each, their cells apart by tabs (by blanks when
-// the cells are named, so that a name stands before its value); the rows after the opening
-// part are joined as they come (Next). False when the records differ in shape.
-bool HistoryReader::JoinRecords(std::vector<std::string>& decoded, std::vector<bool>& bad,
-                                std::vector<std::optional<SkipKind>>& skip,
-                                std::vector<std::size_t>& rows) {
-    if (rows.size() < 4 || !RecordStart(decoded[rows[0]]) || RecordStart(decoded[rows[1]])) {
-        return true;
-    }
-    std::vector<std::size_t> starts;  // indices into rows
-    bool named = false;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const std::string_view text = decoded[rows[r]];
-        if (!OneCell(text) || bad[rows[r]]) {
-            return true;
-        }
-        named = named || !NamedValue(text).first.empty();
-        if (RecordStart(text)) {
-            starts.push_back(r);
-        }
-    }
-    if (starts.size() < 2) {
-        return true;
-    }
-    const auto shape = [&](std::size_t k, std::size_t end) {
-        std::string shape;
-        for (std::size_t r = starts[k]; r < end; ++r) {
-            shape += RowShape(decoded[rows[r]]) + ";";
-        }
-        return shape;
-    };
-    const std::size_t size = starts[1] - starts[0];
-    const std::string first = shape(0, starts[1]);
-    for (std::size_t k = 1; k < starts.size(); ++k) {
-        const std::size_t end = k + 1 < starts.size() ? starts[k + 1] : rows.size();
-        // the opening part may end inside the last record
-        const bool last = k + 1 == starts.size();
-        if ((last ? end - starts[k] > size : end - starts[k] != size) ||
-            shape(k, end) != first.substr(0, shape(k, end).size())) {
-            return Fail(ReadErrorKind::NoDrawColumn, sample_[rows[starts[k]]].number,
-                        "records across several lines, but not all of one shape: lines " +
-                            std::to_string(sample_[rows[0]].number) + "-" +
-                            std::to_string(sample_[rows[size - 1]].number) + " hold " +
-                            std::to_string(size) + " lines, lines " +
-                            std::to_string(sample_[rows[starts[k]]].number) + "-" +
-                            std::to_string(sample_[rows[end - 1]].number) + " hold " +
-                            std::to_string(end - starts[k]) +
-                            " or other values; which line holds the draw cannot be told"
-                            "\n(give each record one line: issue, date and draw)");
-        }
-    }
-    record_rows_ = size;
-    info_.record_lines = size;
-    record_gap_ = named ? " " : "\t";
-    // One line a record; lines that are no rows stay where they are.
-    std::vector<Raw> joined;
-    std::vector<std::string> texts;
-    std::vector<std::optional<SkipKind>> skips;
-    std::vector<std::size_t> new_rows;
-    std::size_t r = 0;
+// The opening part's lines decoded; those that do not decode are bad, or the failure.
+bool HistoryReader::DecodeSample(std::vector<std::string>& decoded, std::vector<bool>& bad) {
     for (std::size_t i = 0; i < sample_.size(); ++i) {
-        if (r < rows.size() && rows[r] == i) {
-            const std::size_t k = r - starts[0];
-            if (k % size == 0) {
-                if (r + size > rows.size()) {
-                    // the rest of a record after the opening part
-                    record_first_ = sample_[i].number;
-                    record_count_ = rows.size() - r;
-                    for (std::size_t j = r; j < rows.size(); ++j) {
-                        record_ += (j > r ? record_gap_ : "") + decoded[rows[j]];
-                    }
-                    break;
-                }
-                std::string text = decoded[i];
-                for (std::size_t j = 1; j < size; ++j) {
-                    text += record_gap_ + decoded[rows[r + j]];
-                }
-                new_rows.push_back(joined.size());
-                joined.push_back({sample_[i].number, text});
-                texts.push_back(std::move(text));
-                skips.push_back(std::nullopt);
+        std::string_view text;
+        if (!Decode(sample_[i].text, text)) {
+            if (!options_.skip_invalid) {
+                return Fail(ReadErrorKind::NotInEncoding, sample_[i].number,
+                            "not " + std::string(EncodingName(info_.encoding)) +
+                                " text: " + ShowLine(sample_[i].text) +
+                                "\n(give the file's encoding with --encoding gbk, utf-8 or "
+                                "utf-16)");
             }
-            ++r;
+            bad[i] = true;
             continue;
         }
-        joined.push_back(sample_[i]);
-        texts.push_back(decoded[i]);
-        skips.push_back(skip[i]);
+        decoded[i] = std::string(text);
     }
-    sample_ = std::move(joined);
-    decoded = std::move(texts);
-    skip = std::move(skips);
-    bad.assign(sample_.size(), false);
-    rows = std::move(new_rows);
     return true;
+}
+
+// The header among the first rows, the titles above it, a second header row under it and the
+// header repeated further on, marked to be skipped.
+void HistoryReader::MarkHeader(const std::vector<std::string>& decoded,
+                               const std::vector<std::size_t>& rows,
+                               std::vector<std::optional<SkipKind>>& skip) {
+    for (std::size_t h = 0; h < std::min<std::size_t>(rows.size(), 4); ++h) {
+        if (!NameRow(decoded[rows[h]], true)) {
+            continue;
+        }
+        bool titles = true;
+        for (std::size_t j = 0; j < h; ++j) {
+            titles = titles && !HoldsDraw(decoded[rows[j]]);
+        }
+        if (!titles) {
+            break;
+        }
+        for (std::size_t j = 0; j < h; ++j) {
+            skip[rows[j]] = SkipKind::Title;
+        }
+        header_text_ = TrimBlanks(decoded[rows[h]]);
+        if (h + 1 < rows.size() && NameRow(decoded[rows[h + 1]], false)) {
+            skip[rows[h + 1]] = SkipKind::SecondHeader;
+        }
+        for (std::size_t j = h + 1; j < rows.size(); ++j) {
+            if (TrimBlanks(decoded[rows[j]]) == header_text_) {
+                skip[rows[j]] = SkipKind::RepeatedHeader;
+            }
+        }
+        break;
+    }
 }
 
 // The order --newest-first or --oldest-first give, which the labels must not contradict, or
@@ -625,159 +326,6 @@ bool HistoryReader::NextLine(std::string_view& text, std::uint64_t& number, bool
     return true;
 }
 
-HistoryReader::LineResult HistoryReader::ReadLine(std::string_view text, std::uint64_t number,
-                                                  std::string& reason) {
-    const Layout& layout = info_.layout;
-    SplitFields(text, layout.delimiter, fields_);
-    const std::size_t n = fields_.size();
-    if (layout.pending_column && n <= layout.columns &&
-        (n <= *layout.pending_column ||
-         IsPendingDraw(FieldValue(text, fields_[*layout.pending_column])))) {
-        Skipped(SkipKind::Pending, number);
-        return LineResult::Skip;
-    }
-    if (layout.exact ? n != layout.columns : n < layout.columns) {
-        reason = std::to_string(n) + (n == 1 ? " field" : " fields") + " (" +
-                 std::string(DelimiterName(layout.delimiter)) + ") where the lines have " +
-                 std::to_string(layout.columns);
-        return LineResult::Bad;
-    }
-    if (layout.draws.empty()) {
-        reason = "no draw found";
-        return LineResult::Bad;
-    }
-    const std::size_t extra = layout.extra_at_end ? 0 : n - layout.columns;
-    // The label: the fields before the draw, as written.
-    std::string_view label;
-    if (layout.label_columns > 0) {
-        const Field& first = fields_[0];
-        const Field& last = fields_[layout.label_columns - 1 + extra];
-        bool quoted = false;
-        for (std::size_t i = 0; i < layout.label_columns + extra; ++i) {
-            quoted = quoted || fields_[i].quoted;
-        }
-        if (!quoted) {
-            label = TrimLabel(text.substr(first.begin, last.end - first.begin));
-        } else {
-            label_.clear();
-            for (std::size_t i = 0; i < layout.label_columns + extra; ++i) {
-                if (i > 0) {
-                    label_ += layout.delimiter == Delimiter::FullwidthComma
-                                  ? detail::kFullwidthComma
-                                  : text.substr(fields_[i - 1].end, 1);
-                }
-                const std::string_view v = FieldValue(text, fields_[i]);
-                label_ += fields_[i].escaped ? Unescape(v) : std::string(v);
-            }
-            label = TrimLabel(label_);
-        }
-    }
-    if (record_rows_ > 1 && label.find('\t') != std::string_view::npos) {
-        // a record's lines, joined by tabs to be read, are apart by blanks in its label
-        label_.assign(label);
-        std::replace(label_.begin(), label_.end(), '\t', ' ');
-        label = label_;
-    }
-    pending_.clear();
-    pending_pos_ = 0;
-    for (const DrawColumn& d : layout.draws) {
-        int value = -1;
-        if (d.width == 1) {
-            const std::string_view v = ColumnText(text, fields_, layout, d.column);
-            const auto draw = FieldDraw(v);
-            value = draw ? *draw : -1;
-            if (!draw && d.pad && !v.empty() && v.size() <= 2 && AllDigitsText(v)) {
-                value = std::stoi(std::string(v));
-                if (info_.padded++ == 0) {
-                    info_.padded_first = number;
-                }
-            }
-        } else {
-            value = 0;
-            for (std::size_t k = 0; k < 3 && value >= 0; ++k) {
-                const std::string_view v = ColumnText(text, fields_, layout, d.column + k);
-                value =
-                    v.size() == 1 && v[0] >= '0' && v[0] <= '9' ? value * 10 + (v[0] - '0') : -1;
-            }
-        }
-        if (value < 0) {
-            reason = "no draw in " + DescribeColumn(d);
-            return LineResult::Bad;
-        }
-        pending_.push_back({static_cast<std::uint16_t>(value), number, label, 0});
-    }
-    if (layout.key != KeyKind::None) {
-        const std::string_view v = ColumnText(text, fields_, layout, layout.key_column);
-        const auto key = OrderKey(layout.key, v, last_key_.value_or(0));
-        if (!key) {
-            reason = "'" + std::string(v) + "' is not one of the " +
-                     std::string(KeyName(layout.key)) + " the other lines have";
-            return LineResult::Bad;
-        }
-        const bool oldest = layout.label_order != Order::NewestFirst;
-        const bool behind = last_key_ && (oldest ? *key < *last_key_ : *key > *last_key_);
-        if (layout.key == KeyKind::Issue && last_key_ && (behind || *key == *last_key_)) {
-            // The same issue again: where copied pages overlap, the same draw; else a conflict.
-            for (const Recent& r : recent_) {
-                if (r.key != *key || r.count == 0) {
-                    continue;
-                }
-                bool same = r.count == pending_.size();
-                for (std::size_t i = 0; same && i < pending_.size(); ++i) {
-                    same = r.draws[i] == pending_[i].number;
-                }
-                if (same) {
-                    pending_.clear();
-                    Skipped(SkipKind::Duplicate, number);
-                    return LineResult::Skip;
-                }
-                reason = "issue " + std::string(v) + " stands twice with different draws: line " +
-                         std::to_string(r.line) + " and line " + std::to_string(number) +
-                         "; which is right cannot be told";
-                return LineResult::Conflict;
-            }
-        }
-        if (behind && layout.label_order != Order::Unknown) {
-            reason = "'" + std::string(v) + "' is out of order after line " +
-                     std::to_string(last_key_line_) + " (the " + std::string(KeyName(layout.key)) +
-                     " run " + (oldest ? "up" : "down") + ")";
-            return LineResult::Bad;
-        }
-        if (!behind) {
-            last_key_ = key;
-            last_key_line_ = number;
-        }
-        const bool yearless = layout.key == KeyKind::Date && DateKey(v) && IsYearless(*DateKey(v));
-        for (HistoryDraw& d : pending_) {
-            d.key = yearless ? 0 : *key;
-        }
-        if (layout.key == KeyKind::Issue && pending_.size() <= 4) {
-            if (recent_.size() < kRecent) {
-                recent_.emplace_back();
-            }
-            Recent& r = recent_[recent_next_++ % kRecent];
-            r.key = *key;
-            r.line = number;
-            r.count = static_cast<std::uint8_t>(pending_.size());
-            for (std::size_t i = 0; i < pending_.size(); ++i) {
-                r.draws[i] = pending_[i].number;
-            }
-        }
-    }
-    if (pending_.size() > 1) {
-        // Several draws on a line: each label says which column it came from.
-        labels_.resize(pending_.size());
-        for (std::size_t i = 0; i < pending_.size(); ++i) {
-            const DrawColumn& d = layout.draws[i];
-            labels_[i].assign(label);
-            labels_[i] += labels_[i].empty() ? "" : " ";
-            labels_[i] += d.name.empty() ? "column " + std::to_string(d.column + 1) : d.name;
-            pending_[i].label = labels_[i];
-        }
-    }
-    return LineResult::Read;
-}
-
 void HistoryReader::Skipped(SkipKind kind, std::uint64_t line) {
     const auto k = static_cast<std::size_t>(kind);
     if (info_.skipped[k]++ == 0) {
@@ -815,20 +363,7 @@ bool HistoryReader::Next(HistoryDraw& draw) {
         std::string reason;
         if (undecodable) {
             reason = "not " + std::string(EncodingName(info_.encoding)) + " text";
-        } else if (number == info_.layout.header_line) {
-            ++info_.skipped_blank;
-            continue;
-        } else if (line_skip_) {
-            Skipped(*line_skip_, number);
-            continue;
-        } else if (const LineKind kind = Classify(text); kind.cls == LineClass::Skip) {
-            Skipped(kind.skip, number);
-            continue;
-        } else if (kind.cls != LineClass::Data) {
-            ++info_.skipped_blank;
-            continue;
-        } else if (!header_text_.empty() && TrimBlanks(text) == header_text_) {
-            Skipped(SkipKind::RepeatedHeader, number);
+        } else if (SkipLine(text, number)) {
             continue;
         } else {
             if (record_rows_ > 1 && !replaying) {
@@ -865,18 +400,49 @@ bool HistoryReader::Next(HistoryDraw& draw) {
                 return Fail(ReadErrorKind::DuplicateIssue, number, reason + ": " + ShowLine(text));
             }
         }
-        if (!options_.skip_invalid) {
-            return Fail(undecodable ? ReadErrorKind::NotInEncoding : ReadErrorKind::LineDoesNotFit,
-                        number,
-                        reason + ": " + ShowLine(text) +
-                            "\n(comment the line out with #, or give --skip-invalid to "
-                            "skip lines like it)");
-        }
-        ++info_.skipped_invalid;
-        if (info_.invalid_lines.size() < kShownInvalid) {
-            info_.invalid_lines.push_back(number);
+        if (!Invalid(text, number, undecodable, reason)) {
+            return false;
         }
     }
+}
+
+// A line that is no draw (the header, a comment, a separator, a total, a footer, a blank, the
+// header repeated) counted as skipped.
+bool HistoryReader::SkipLine(std::string_view text, std::uint64_t number) {
+    if (number == info_.layout.header_line) {
+        ++info_.skipped_blank;
+        return true;
+    } else if (line_skip_) {
+        Skipped(*line_skip_, number);
+        return true;
+    } else if (const LineKind kind = Classify(text); kind.cls == LineClass::Skip) {
+        Skipped(kind.skip, number);
+        return true;
+    } else if (kind.cls != LineClass::Data) {
+        ++info_.skipped_blank;
+        return true;
+    } else if (!header_text_.empty() && TrimBlanks(text) == header_text_) {
+        Skipped(SkipKind::RepeatedHeader, number);
+        return true;
+    }
+    return false;
+}
+
+// A line that does not fit: the failure, or counted as skipped with --skip-invalid.
+bool HistoryReader::Invalid(std::string_view text, std::uint64_t number, bool undecodable,
+                            const std::string& reason) {
+    if (!options_.skip_invalid) {
+        return Fail(undecodable ? ReadErrorKind::NotInEncoding : ReadErrorKind::LineDoesNotFit,
+                    number,
+                    reason + ": " + ShowLine(text) +
+                        "\n(comment the line out with #, or give --skip-invalid to "
+                        "skip lines like it)");
+    }
+    ++info_.skipped_invalid;
+    if (info_.invalid_lines.size() < kShownInvalid) {
+        info_.invalid_lines.push_back(number);
+    }
+    return true;
 }
 
 void HistoryReader::Keep(const HistoryDraw& draw) {

@@ -165,15 +165,39 @@ class HistoryReader {
     bool ReadSample();
     bool ChooseEncoding(std::optional<Encoding> encoding);
     bool DetectLayoutFromSample();
+    bool DecodeSample(std::vector<std::string>& decoded, std::vector<bool>& bad);
+    void MarkHeader(const std::vector<std::string>& decoded, const std::vector<std::size_t>& rows,
+                    std::vector<std::optional<SkipKind>>& skip);
     bool JoinRecords(std::vector<std::string>& decoded, std::vector<bool>& bad,
                      std::vector<std::optional<SkipKind>>& skip, std::vector<std::size_t>& rows);
+    bool RecordsOfOneShape(const std::vector<std::string>& decoded,
+                           const std::vector<std::size_t>& rows,
+                           const std::vector<std::size_t>& starts);
+    void JoinSample(std::vector<std::string>& decoded, std::vector<bool>& bad,
+                    std::vector<std::optional<SkipKind>>& skip, std::vector<std::size_t>& rows,
+                    const std::vector<std::size_t>& starts);
     bool DecideOrder();
     bool Decode(std::string_view raw, std::string_view& text);
     bool NextLine(std::string_view& text, std::uint64_t& number, bool& end);
     // Reads one data line by the layout: draws into pending_, or a reason it does not fit.
     enum class LineResult { Read, Skip, Bad, Conflict };
     LineResult ReadLine(std::string_view text, std::uint64_t number, std::string& reason);
+    // The steps of ReadLine.
+    bool PendingRow(std::string_view text) const;
+    bool FieldsFit(std::string& reason) const;
+    std::string_view ReadLabel(std::string_view text);
+    LineResult ReadDraws(std::string_view text, std::uint64_t number, std::string_view label,
+                         std::string& reason);
+    LineResult ReadKey(std::string_view text, std::uint64_t number, std::string& reason);
+    LineResult RepeatedIssue(std::uint64_t key, std::string_view v, std::uint64_t number,
+                             std::string& reason);
+    void RememberIssue(std::uint64_t key, std::uint64_t number);
+    void LabelByColumn(std::string_view label);
     void Skipped(SkipKind kind, std::uint64_t line);
+    // The steps of Next.
+    bool SkipLine(std::string_view text, std::uint64_t number);
+    bool Invalid(std::string_view text, std::uint64_t number, bool undecodable,
+                 const std::string& reason);
     void Keep(const HistoryDraw& draw);
     void Finish();
 
