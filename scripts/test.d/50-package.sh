@@ -47,7 +47,8 @@ version=$(dpkg-deb -f "$deb" Version)
     { echo "50-package.sh: tolvex-cli --version does not say $version" >&2; exit 1; }
 man -w tolvex-cli >/dev/null && man -w tolvex >/dev/null
 desktop=$(ls /usr/share/applications/org.tolvex.Tolvex.desktop)
-exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+# The main entry's program; the actions below it have their own Exec lines.
+exec=$(sed -n '/^\[Desktop Entry\]/,/^\[/ s/^Exec=\([^ ]*\).*/\1/p' "$desktop")
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 command -v "$exec" >/dev/null || { echo "50-package.sh: Exec=$exec is not on the PATH" >&2; exit 1; }
 ls /usr/share/icons/hicolor/*/apps/"$icon".png /usr/share/icons/hicolor/scalable/apps/"$icon".svg >/dev/null
