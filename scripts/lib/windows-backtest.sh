@@ -19,12 +19,12 @@ bt_focused_is() { [[ $(bt_focused_title) == "$1" ]]; }
 # Once the page is there: the box that says where it is (Wine may have no browser to hand it
 # to) is closed with Enter.
 bt_page_written() {  # bt_page_written <what> <page> <pid>
-    check "$1: the page written" "yes" "$(wait_for 30 test -s "$2" && echo yes || echo no)"
+    check "$1: the page written" "yes" "$(wait_for "$wait_limit" test -s "$2" && echo yes || echo no)"
     if ! wait_for 10 bash -c "! kill -0 $3 2>/dev/null"; then
         wait_for 10 bt_focused_is Tolvex || true
         xdotool key Return
     fi
-    check "$1: the program ends" "yes" "$(wait_for 15 bash -c "! kill -0 $3 2>/dev/null" && echo yes || echo no)"
+    check "$1: the program ends" "yes" "$(wait_for "$wait_limit" bash -c "! kill -0 $3 2>/dev/null" && echo yes || echo no)"
     wait "$3" 2>/dev/null || true
 }
 
@@ -50,7 +50,7 @@ drive_backtest() {
     wine "$exe" "$windows_dir\\two.txt" >/dev/null 2>&1 &
     pid=$!
     check "$what: the column dialog takes the focus" "yes" \
-        "$(wait_for 30 bt_focused_is Tolvex && echo yes || echo no)"
+        "$(wait_for "$wait_limit" bt_focused_is Tolvex && echo yes || echo no)"
     xdotool key Down Return
     bt_page_written "$what: column chosen from the keyboard" "$dir/two-回测.html" "$pid"
     check "$what: the second column read, as --column 3" \
@@ -68,7 +68,7 @@ drive_backtest() {
     fi
     pid=$!
     check "$opener opens the Open dialog" "yes" \
-        "$(wait_for 30 bt_focused_is 选择开奖历史文件 && echo yes || echo no)"
+        "$(wait_for "$wait_limit" bt_focused_is 选择开奖历史文件 && echo yes || echo no)"
     # The name typed is plain ASCII: xdotool types into Wine only what a US keyboard has.
     cp "$dir/开奖.txt" "$dir/draws.txt"
     xdotool type --delay 20 "$windows_dir\\draws.txt"

@@ -181,7 +181,6 @@ check "installed-programs entry: icon and size" "yes" \
 check "the installed tolvex-cli reduces" "722" "$(wine "$instdir/tolvex-cli.exe" reduce 456 123 --count | tr -d '\r\n')"
 
 drive installed "$instdir/tolvex.exe"
-drive_backtest installed "$instdir/tolvex.exe" "$backtest_link"
 
 wine "$instdir/uninstall.exe" /S
 gone() { [[ ! -e $instdir && ! -e $startmenu && ! -e $backtest_link && ! -e $desktop ]] && ! wine reg query "$key" >/dev/null 2>&1; }
