@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -27,7 +27,19 @@ using tolvex::ui::NewFileStatus;
 // drive's, "Z:\\h".
 std::string Generic(std::string text) {
     std::replace(text.begin(), text.end(), '\\', '/');
-    return std::regex_replace(text, std::regex("[A-Za-z]:/"), "/");
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // A drive letter before a slash goes: "Z:/h" is "/h".
+        const bool drive = i + 2 < text.size() &&
+                           std::isalpha(static_cast<unsigned char>(text[i])) &&
+                           text[i + 1] == ':' && text[i + 2] == '/';
+        if (drive) {
+            ++i;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
 }
 std::string U8(const fs::path& path) {
     const auto text = path.generic_u8string();
