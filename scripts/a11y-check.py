@@ -13,6 +13,9 @@ import time
 import pyatspi
 from gi.repository import GLib
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib"))
+from atspi_tools import WAIT_LIMIT, the_application, wait_for, walk  # noqa: E402
+
 failures = 0
 
 
@@ -23,36 +26,6 @@ def check(what, expected, actual):
     else:
         print(f"FAIL {what}: expected {expected!r}, got {actual!r}")
         failures += 1
-
-
-def wait_for(seconds, condition):
-    """Runs `condition` every 20 ms until it gives a true value, which it returns; None when
-    it has not within the time given."""
-    deadline = time.monotonic() + seconds
-    while True:
-        try:
-            value = condition()
-        except GLib.Error:  # the object went away or is not there yet
-            value = None
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            return None
-        time.sleep(0.02)
-
-
-def the_application(pid):
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.get_process_id() == pid:
-            return app
-    return None
-
-
-def walk(node):
-    yield node
-    for child in node:
-        if child is not None:
-            yield from walk(child)
 
 
 def showing(node):
@@ -101,12 +74,12 @@ def main():
     app_process = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
     try:
-        app = wait_for(20, lambda: the_application(app_process.pid))
+        app = wait_for(lambda: the_application(app_process.pid))
         if app is None:
             check("the window is on the accessibility bus", "yes", "no")
             return
         # The window is up once its first box has the focus.
-        start = wait_for(10, lambda: focused(app))
+        start = wait_for(lambda: focused(app))
 
         unnamed = [f"{n.getRoleName()}" for n in walk(app)
                    if n.getState().contains(pyatspi.STATE_FOCUSABLE) and showing(n)
@@ -118,12 +91,12 @@ def main():
         check_box("previous-draw box", start, "前期开奖：")
         xdotool("type", "--delay", "20", "456")
         xdotool("key", "Tab")
-        last = wait_for(5, lambda: (lambda f: f if f is not None and f != start else None)(
+        last = wait_for(lambda: (lambda f: f if f is not None and f != start else None)(
             focused(app)))
         check_box("last-draw box", last, "上期开奖：")
         xdotool("type", "--delay", "20", "123")
         xdotool("key", "Return")
-        wait_for(5, lambda: focused(app) == last and text_of(last) == "")
+        wait_for(lambda: focused(app) == last and text_of(last) == "")
 
         # Typing a kept draw: an event that carries the verdict, on the focused box.
         heard = []
@@ -138,7 +111,7 @@ def main():
         pyatspi.Registry.registerEventListener(listen, *event_types)
         subprocess.Popen(["xdotool", "type", "--delay", "20", "000"])
         loop = GLib.MainLoop()
-        deadline = time.monotonic() + 10
+        deadline = time.monotonic() + WAIT_LIMIT
 
         def done():
             if heard or time.monotonic() > deadline:

@@ -1,21 +1,16 @@
 #!/usr/bin/python3
 # box-text.py - prints the text of the box a running Qt program shows, read over AT-SPI.
 # The program must run with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 on the accessibility bus of the
-# session bus this runs in. Waits up to 10 s for a showing dialog or alert with text; exits 1
-# when none comes.
+# session bus this runs in. Waits for a showing dialog or alert with text, as long as every
+# wait of the tests (TOLVEX_WAIT_LIMIT, 60 s); exits 1 when none comes.
 # Usage: box-text.py <pid>
+import os
 import sys
-import time
 
 import pyatspi
-from gi.repository import GLib
 
-
-def walk(node):
-    yield node
-    for child in node:
-        if child is not None:
-            yield from walk(child)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib"))
+from atspi_tools import wait_for, walk  # noqa: E402
 
 
 def box_text(pid):
@@ -34,15 +29,7 @@ def box_text(pid):
     return None
 
 
-deadline = time.monotonic() + 10
-while True:
-    try:
-        text = box_text(int(sys.argv[1]))
-    except GLib.Error:  # the box is not there yet, or went away
-        text = None
-    if text:
-        print(text)
-        sys.exit(0)
-    if time.monotonic() > deadline:
-        sys.exit(1)
-    time.sleep(0.05)
+text = wait_for(lambda: box_text(int(sys.argv[1])))
+if not text:
+    sys.exit(1)
+print(text)

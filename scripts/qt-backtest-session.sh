@@ -55,7 +55,7 @@ ended() { ! kill -0 "$app" 2>/dev/null; }
 # Waits for the program to end and sets `rc` to its exit status, or "running".
 finish() {
     rc=0
-    if wait_for 20 ended; then
+    if wait_for "$wait_limit" ended; then
         wait "$app" || rc=$?
     else
         rc=running
@@ -68,8 +68,20 @@ dialog_focused() { local d; d=$(dialog) && [[ -n $d && $(xdotool getwindowfocus)
 box_text() { /usr/bin/python3 scripts/box-text.py "$app" || echo "(no box)"; }
 # The page the stand-in browser was asked to open, as a path.
 opened() { python3 -c 'import sys, urllib.parse; u = sys.stdin.readline().strip(); print(urllib.parse.unquote(u.removeprefix("file://")))' <"$work/opened"; }
-# The verdict line of a page: "回测 9 期，下一期开奖号被保留 5 次（…）…".
+# The verdict line of a page: "回测 9 期，下一期开奖号被保留 5 次（…）…"; and of the page
+# tolvex-cli makes with the options given.
 verdict() { grep -o '<p lang="zh-CN">回测[^<]*' "$1" | head -1; }
+cli_verdict() { "$cli" backtest --format html "$@" 2>/dev/null | grep -o '<p lang="zh-CN">回测[^<]*' | head -1; }
+# Starts `tolvex FILE`, waits for its dialog to take the focus, answers with the keys given
+# and waits for the program to end.
+answer_dialog() {
+    local file=$1
+    shift
+    start "$with_browser" "$file"
+    wait_for "$wait_limit" dialog_focused || true
+    xdotool key "$@"
+    finish
+}
 
 # A history given as the argument: the page beside it, opened, its hit count the CLI's.
 cp "$data/hand_worked.txt" "$work/h/开奖.txt"
@@ -79,7 +91,7 @@ check "tolvex FILE ends by itself" 0 "$rc"
 check "the page asked to open" "$work/h/开奖-回测.html" "$(opened)"
 check "its hit count: 5 of 9" yes \
     "$(verdict "$work/h/开奖-回测.html" | grep -q '回测 9 期，下一期开奖号被保留 5 次' && echo yes || echo no)"
-check "the same verdict as tolvex-cli" "$("$cli" backtest --format html "$work/h/开奖.txt" 2>/dev/null | grep -o '<p lang="zh-CN">回测[^<]*' | head -1)" \
+check "the same verdict as tolvex-cli" "$(cli_verdict "$work/h/开奖.txt")" \
     "$(verdict "$work/h/开奖-回测.html")"
 
 # Again: a new name; the first page stays as it was.
@@ -93,7 +105,7 @@ check "the first page left alone" yes "$(cmp -s "$work/first.html" "$work/h/开�
 # Two columns could hold the draw: the dialog lists them, Down and Enter take the second.
 printf 'Date Midday Evening\n2026-01-09 123 456\n2026-01-10 789 012\n2026-01-11 345 678\n2026-01-12 901 234\n2026-01-13 000 999\n' >"$work/h/two.txt"
 start "$with_browser" "$work/h/two.txt"
-wait_for 10 dialog_focused || true
+wait_for "$wait_limit" dialog_focused || true
 check "the column dialog opens with the focus" yes "$(dialog_focused && echo yes || echo no)"
 if [[ -n $shot ]]; then
     # The picture once two in a row are the same: the dialog is drawn.
@@ -107,25 +119,19 @@ xdotool key Down Return
 finish
 check "column chosen from the keyboard: ends" 0 "$rc"
 check "column chosen: the page of column 3, as --column 3" \
-    "$("$cli" backtest --format html --column 3 "$work/h/two.txt" 2>/dev/null | grep -o '<p lang="zh-CN">回测[^<]*' | head -1)" \
+    "$(cli_verdict --column 3 "$work/h/two.txt")" \
     "$(verdict "$work/h/two-回测.html")"
 # Esc cancels: nothing written, nothing opened.
-start "$with_browser" "$work/h/two.txt"
-wait_for 10 dialog_focused || true
-xdotool key Escape
-finish
+answer_dialog "$work/h/two.txt" Escape
 check "column dialog cancelled: ends" 0 "$rc"
 check "column dialog cancelled: no page" no "$([[ -e $work/h/two-回测-2.html ]] && echo yes || echo no)"
 
 # Nothing tells the order: 从新到旧 chosen from the keyboard reads as --newest-first.
 printf '555\n111\n000\n123\n456\n' >"$work/h/bare.txt"
-start "$with_browser" "$work/h/bare.txt"
-wait_for 10 dialog_focused || true
-xdotool key Down Return
-finish
+answer_dialog "$work/h/bare.txt" Down Return
 check "order chosen from the keyboard: ends" 0 "$rc"
 check "order chosen: as --newest-first" \
-    "$("$cli" backtest --format html --newest-first "$work/h/bare.txt" 2>/dev/null | grep -o '<p lang="zh-CN">回测[^<]*' | head -1)" \
+    "$(cli_verdict --newest-first "$work/h/bare.txt")" \
     "$(verdict "$work/h/bare-回测.html")"
 
 # A file that cannot be read: the error box says what and where, in Chinese.
