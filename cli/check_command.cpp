@@ -87,7 +87,8 @@ int Check(std::span<const std::string_view> args, std::istream& in, std::ostream
         carried = keep;
     }
     if (blank) {
-        return Fail(err, "no result to check against: " + input.name() + " is empty or blank");
+        return Fail(err,
+                    "no result to check against: " + Quoted(input.name()) + " is empty or blank");
     }
     out << marks::kMiss << '\n';
     out.flush();

@@ -71,7 +71,11 @@ TEST(RunCli, CommandsAndErrors) {
         // only the first occurrence counts in an edited result
         {{"check", "555"}, "111 555\r\n555 ", 0, hit + " 4\n", {}},
         // a blank result leaves nothing to check (the window's Clear)
-        {{"check", "123"}, "", 2, "", {"empty or blank"}},
+        {{"check", "123"},
+         "",
+         2,
+         "",
+         {"no result to check against: 'standard input' is empty or blank"}},
         {{"check", "123"}, " \r\n\t", 2, "", {"empty or blank"}},
         // a draw that is not three digits (the window's None, and bytes the window would
         // search although no draw looks like them)
