@@ -33,6 +33,28 @@ std::optional<double> Summary::ZScore() const {
     return (static_cast<double>(hits) - ExpectedHits()) / sd;
 }
 
+void Runs::Add(bool hit) {
+    if (open_ > 0 && hit != hit_) {
+        auto& ended = ended_[hit_ ? 1 : 0];
+        ended.resize(std::max<std::size_t>(ended.size(), open_ + 1));
+        ++ended[open_];
+        open_ = 0;
+    }
+    hit_ = hit;
+    ++open_;
+    auto& longest = longest_[hit ? 1 : 0];
+    longest = std::max(longest, open_);
+}
+
+std::vector<std::uint64_t> Runs::Lengths(bool hit) const {
+    std::vector<std::uint64_t> runs = ended_[hit ? 1 : 0];
+    if (open_ > 0 && hit_ == hit) {
+        runs.resize(std::max<std::size_t>(runs.size(), open_ + 1));
+        ++runs[open_];
+    }
+    return runs;
+}
+
 std::optional<TestedDraw> Backtest::Add(int number) {
     ++summary_.draws;
     std::optional<TestedDraw> verdict;
@@ -40,13 +62,9 @@ std::optional<TestedDraw> Backtest::Add(int number) {
         const KeptNumbers rules(previous_, last_);
         const bool hit = rules.Keeps(number);
         summary_.Count(rules.count(), hit);
-        if (hit) {
-            miss_run_ = 0;
-            summary_.longest_hit_run = std::max(summary_.longest_hit_run, ++hit_run_);
-        } else {
-            hit_run_ = 0;
-            summary_.longest_miss_run = std::max(summary_.longest_miss_run, ++miss_run_);
-        }
+        runs_.Add(hit);
+        summary_.longest_hit_run = runs_.longest(true);
+        summary_.longest_miss_run = runs_.longest(false);
         if (summary_.tested >= kBandStart) {
             const double r = static_cast<double>(summary_.ExcessThousandths()) /
                              std::sqrt(static_cast<double>(summary_.variance_e6));

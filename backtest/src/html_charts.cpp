@@ -161,23 +161,18 @@ void HtmlReport::WriteRunsChart(const Summary& s, std::string& out) const {
     out += "<figure id=\"fig-runs\">\n";
     AppendSvgOpen(out, "chart-runs", "Run lengths of hits and misses");
     struct Panel {
-        const std::vector<std::uint64_t>* runs;
+        bool hits;
         double p;
         const char *cls, *zh, *en, *plural;
         double left;
     };
     const Panel panels[] = {
-        {&hit_runs_, p, "bh", "连中", "hit", "hits", kLeft},
-        {&miss_runs_, 1 - p, "bm", "连错", "miss", "misses", kLeft + kPlotWidth / 2 + 20},
+        {true, p, "bh", "连中", "hit", "hits", kLeft},
+        {false, 1 - p, "bm", "连错", "miss", "misses", kLeft + kPlotWidth / 2 + 20},
     };
     const double width = kPlotWidth / 2 - 20;
     for (const Panel& panel : panels) {
-        std::vector<std::uint64_t> runs = *panel.runs;
-        // the run still open at the end counts too
-        if (run_ > 0 && run_hit_ == (panel.runs == &hit_runs_)) {
-            runs.resize(std::max<std::size_t>(runs.size(), run_ + 1));
-            ++runs[run_];
-        }
+        const std::vector<std::uint64_t> runs = runs_.Lengths(panel.hits);
         std::size_t longest = runs.empty() ? 0 : runs.size() - 1;
         std::size_t lengths = std::max<std::size_t>(longest, 1);
         while (lengths < kRunLengths && ExpectedRuns(panel.p, tested_, lengths + 1) >= 0.5) {

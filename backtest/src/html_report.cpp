@@ -317,14 +317,7 @@ void HtmlReport::Add(const Row& row, std::uint64_t key) {
         rate100_.Add(static_cast<double>(in100_) / kLongWindow);
     }
 
-    if (run_ > 0 && t.hit != run_hit_) {
-        auto& runs = run_hit_ ? hit_runs_ : miss_runs_;
-        runs.resize(std::max<std::size_t>(runs.size(), run_ + 1));
-        ++runs[run_];
-        run_ = 0;
-    }
-    run_hit_ = t.hit;
-    ++run_;
+    runs_.Add(t.hit);
 
     const std::uint64_t date = LabelDate(row, key);
     const std::uint32_t period =

@@ -12,6 +12,7 @@ namespace {
 
 using tolvex::backtest::Backtest;
 using tolvex::backtest::History;
+using tolvex::backtest::Runs;
 using tolvex::backtest::Summary;
 
 std::string Three(int n) {
@@ -116,6 +117,34 @@ TEST(Backtest, RunsRestartAfterTheOtherVerdict) {
         }
         EXPECT_EQ(backtest.summary().longest_hit_run, c.hit_run);
         EXPECT_EQ(backtest.summary().longest_miss_run, c.miss_run);
+    }
+}
+
+// Verdicts as hits (H) and misses (m): the longest run of each and how many runs of each length,
+// the run still open at the end counted too.
+TEST(Runs, LongestAndLengths) {
+    const struct {
+        std::string verdicts;
+        std::uint64_t longest_hits, longest_misses;
+        std::vector<std::uint64_t> hit_lengths, miss_lengths;  // index = length
+    } cases[] = {
+        {"", 0, 0, {}, {}},
+        {"H", 1, 0, {0, 1}, {}},
+        {"m", 0, 1, {}, {0, 1}},
+        {"HHHm", 3, 1, {0, 0, 0, 1}, {0, 1}},
+        {"mHHmmmHHH", 3, 3, {0, 0, 1, 1}, {0, 1, 0, 1}},
+        {"HmHmHm", 1, 1, {0, 3}, {0, 3}},
+        {"HHHmHH", 3, 1, {0, 0, 1, 1}, {0, 1}},
+    };
+    for (const auto& c : cases) {
+        Runs runs;
+        for (const char v : c.verdicts) {
+            runs.Add(v == 'H');
+        }
+        EXPECT_EQ(runs.longest(true), c.longest_hits) << c.verdicts;
+        EXPECT_EQ(runs.longest(false), c.longest_misses) << c.verdicts;
+        EXPECT_EQ(runs.Lengths(true), c.hit_lengths) << c.verdicts;
+        EXPECT_EQ(runs.Lengths(false), c.miss_lengths) << c.verdicts;
     }
 }
 

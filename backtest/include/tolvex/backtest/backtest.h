@@ -59,6 +59,22 @@ struct Summary {
     std::optional<double> ZScore() const;
 };
 
+/// The runs of hits and of misses in the verdicts as they come: the longest of each and how
+/// many there are of each length, the run still open counted as it stands.
+class Runs {
+  public:
+    void Add(bool hit);
+    std::uint64_t longest(bool hit) const { return longest_[hit ? 1 : 0]; }
+    /// How many runs of hits (or of misses) there are of each length: index = length.
+    std::vector<std::uint64_t> Lengths(bool hit) const;
+
+  private:
+    bool hit_ = false;
+    std::uint64_t open_ = 0;
+    std::uint64_t longest_[2] = {0, 0};
+    std::vector<std::uint64_t> ended_[2];  // runs that have ended, by length
+};
+
 /// Takes draws in time order and tests each from the third on.
 class Backtest {
   public:
@@ -69,7 +85,7 @@ class Backtest {
 
   private:
     int previous_ = -1, last_ = -1;
-    std::uint64_t hit_run_ = 0, miss_run_ = 0;
+    Runs runs_;
     Summary summary_;
 };
 

@@ -130,9 +130,7 @@ class HtmlReport {
     std::uint64_t in30_ = 0, in100_ = 0;
     ThinnedSeries rate30_, rate100_;
 
-    std::vector<std::uint64_t> hit_runs_, miss_runs_;  // by length
-    std::uint64_t run_ = 0;
-    bool run_hit_ = false;
+    Runs runs_;
 
     std::map<std::uint32_t, Summary> periods_;  // by PeriodOfKey; 0 for draws without one
     std::uint32_t last_period_ = std::numeric_limits<std::uint32_t>::max();
