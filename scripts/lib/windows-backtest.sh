@@ -16,15 +16,22 @@ STUB
 bt_verdict() { grep -ao '<p lang="zh-CN">回测[^<]*' "$1" 2>/dev/null | head -1; }
 bt_focused_title() { xdotool getwindowfocus getwindowname 2>/dev/null; }
 bt_focused_is() { [[ $(bt_focused_title) == "$1" ]]; }
-# Once the page is there: the box that says where it is (Wine may have no browser to hand it
-# to) is closed with Enter.
+# Whether a tolvex.exe still runs. The program itself is looked for, not the process the test
+# started: `wine start` of a shortcut does not wait for the program it starts.
+bt_running() { ps -eo stat=,args= | grep -v '^Z' | grep -qi 'tolvex\.exe'; }
+bt_gone() { ! bt_running; }
+bt_ended_or_box() { bt_gone || bt_focused_is Tolvex; }
+# Once the page is there: the box that says where it is (when no browser took the page) is
+# closed with Enter, and the program ends.
 bt_page_written() {  # bt_page_written <what> <page> <pid>
     check "$1: the page written" "yes" "$(wait_for "$wait_limit" test -s "$2" && echo yes || echo no)"
-    if ! wait_for 10 bash -c "! kill -0 $3 2>/dev/null"; then
-        wait_for 10 bt_focused_is Tolvex || true
+    wait_for "$wait_limit" bt_ended_or_box || true
+    if bt_running && bt_focused_is Tolvex; then
+        echo "     $1: no browser took the page; its box closed with Enter"
         xdotool key Return
     fi
     check "$1: the program ends" "yes" "$(wait_for "$wait_limit" bash -c "! kill -0 $3 2>/dev/null" && echo yes || echo no)"
+    check "$1: no tolvex.exe left running" "yes" "$(wait_for "$wait_limit" bt_gone && echo yes || echo no)"
     wait "$3" 2>/dev/null || true
 }
 

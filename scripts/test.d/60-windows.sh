@@ -181,11 +181,18 @@ check "installed-programs entry: icon and size" "yes" \
 check "the installed tolvex-cli reduces" "722" "$(wine "$instdir/tolvex-cli.exe" reduce 456 123 --count | tr -d '\r\n')"
 
 drive installed "$instdir/tolvex.exe"
+drive_backtest installed "$instdir/tolvex.exe" "$backtest_link"
 
 wine "$instdir/uninstall.exe" /S
 gone() { [[ ! -e $instdir && ! -e $startmenu && ! -e $backtest_link && ! -e $desktop ]] && ! wine reg query "$key" >/dev/null 2>&1; }
-check "the uninstaller removes every file, shortcut and registry entry" "yes" \
-    "$(wait_for "$wait_limit" gone && echo yes || echo no)"
+if wait_for "$wait_limit" gone; then
+    check "the uninstaller removes every file, shortcut and registry entry" yes yes
+else
+    # What is left, and which Windows programs still run, to tell why.
+    left=$(find "$instdir" "$startmenu" "$backtest_link" "$desktop" 2>/dev/null | tr '\n' ' ' || true)
+    check "the uninstaller removes every file, shortcut and registry entry" "yes" "no: left $left"
+    ps -eo pid,args | grep -i '[.]exe' >&2 || true
+fi
 
 drive portable "$(echo "$work"/portable/*/tolvex.exe)"
 drive_backtest portable "$(echo "$work"/portable/*/tolvex.exe)"
