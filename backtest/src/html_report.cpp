@@ -86,41 +86,25 @@ std::string Times(std::uint64_t n) {
 std::string HtmlEscape(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t n = Utf8Length(text, i);
-        if (n == 0) {
-            out += "�";
-            ++i;
-            continue;
+    history::ForEachCharacter(text, [&out](std::string_view c) {
+        if (c == "&") {
+            out += "&amp;";
+        } else if (c == "<") {
+            out += "&lt;";
+        } else if (c == ">") {
+            out += "&gt;";
+        } else if (c == "\"") {
+            out += "&quot;";
+        } else if (c == "'") {
+            out += "&#39;";
+        } else if (c == "\t") {
+            out += ' ';
+        } else if (const auto control = ControlReplacement(c)) {
+            out += *control;
+        } else {
+            out += c;
         }
-        const char c = text[i];
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                if (const auto control = ControlReplacement(text.substr(i, n))) {
-                    out += *control;
-                } else if (c == '\t') {
-                    out += ' ';
-                } else {
-                    out.append(text.substr(i, n));
-                }
-        }
-        i += n;
-    }
+    });
     return out;
 }
 

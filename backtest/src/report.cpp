@@ -158,23 +158,21 @@ std::string TextLabel(std::string_view label, std::size_t columns) {
     const std::size_t room = cut ? columns - 1 : columns;
     std::string out;
     std::size_t width = 0;
-    for (std::size_t i = 0; i < label.size();) {
-        const std::size_t n = Utf8Length(label, i);
-        std::string_view piece = n == 0 ? std::string_view("\xEF\xBF\xBD") : label.substr(i, n);
+    bool full = false;
+    ForEachCharacter(label, [&](std::string_view piece) {
         const auto control = ControlReplacement(piece);
         if (control) {
             piece = *control;
         } else if (piece == "\t") {
             piece = " ";
         }
-        const std::size_t w = n == 1 || control ? 1 : DisplayWidth(piece);
-        if (width + w > room) {
-            break;
+        const std::size_t w = piece.size() == 1 || control ? 1 : DisplayWidth(piece);
+        full = full || width + w > room;
+        if (!full) {
+            out += piece;
+            width += w;
         }
-        out += piece;
-        width += w;
-        i += n == 0 ? 1 : n;
-    }
+    });
     if (cut) {
         out += "\xE2\x80\xA6";  // …
     }

@@ -180,16 +180,7 @@ bool IsUtf8(std::string_view text) {
 std::string RepairUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t n = Utf8Length(text, i);
-        if (n == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        } else {
-            out.append(text.substr(i, n));
-            i += n;
-        }
-    }
+    ForEachCharacter(text, [&out](std::string_view c) { out += c; });
     return out;
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "modal.h"
 #include "resource.h"
 #include "text.h"
 #include "tolvex/ui/backtest_flow.h"
@@ -13,74 +14,57 @@ namespace tolvex::win32 {
 
 using ui::Scaled;
 
-bool ChoiceDialog::RegisterClassOnce() {
-    WNDCLASSEXW wc{};
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), kClassName, &wc)) {
-        return true;
-    }
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc) != 0;
-}
+namespace {
 
-std::optional<int> ChoiceDialog::Ask(const std::wstring& question,
-                                     const std::vector<std::wstring>& answers, HFONT font,
-                                     double scale) {
-    ChoiceDialog dialog;
-    // The widest of the question and the answers sets the width.
-    HDC dc = GetDC(nullptr);
-    const HGDIOBJ oldFont = SelectObject(dc, font);
-    int widest = 0;
-    int lineHeight = 0;
-    for (const std::wstring* text : {&question}) {
-        RECT r{0, 0, 0, 0};
-        lineHeight = DrawTextW(dc, text->c_str(), static_cast<int>(text->size()), &r,
-                               DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
-        widest = std::max<int>(widest, r.right);
-    }
+// Sizes and places of the dialog's parts, in client coordinates.
+struct ChoiceLayout {
+    int margin, gap, buttonWidth, buttonHeight, lineHeight;
+    int innerWidth, clientWidth, clientHeight, listTop, listHeight, buttonTop;
+};
+
+// The widest of the question and the answers sets the width; the list shows up to 12 answers.
+ChoiceLayout LayOut(const std::wstring& question, const std::vector<std::wstring>& answers,
+                    HFONT font, double scale) {
+    ChoiceLayout l{};
+    const SIZE questionSize = MeasureText(question, font, DT_NOPREFIX | DT_SINGLELINE);
+    l.lineHeight = questionSize.cy;
+    int widest = questionSize.cx;
     for (const std::wstring& answer : answers) {
-        RECT r{0, 0, 0, 0};
-        DrawTextW(dc, answer.c_str(), static_cast<int>(answer.size()), &r,
-                  DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
-        widest = std::max<int>(widest, r.right + Scaled(24, scale));
+        widest = std::max<int>(
+            widest, MeasureText(answer, font, DT_NOPREFIX | DT_SINGLELINE).cx + Scaled(24, scale));
     }
-    SelectObject(dc, oldFont);
-    ReleaseDC(nullptr, dc);
-
-    const int margin = Scaled(12, scale);
-    const int gap = Scaled(6, scale);
-    const int buttonWidth = Scaled(75, scale);
-    const int buttonHeight = Scaled(25, scale);
-    const int itemHeight = lineHeight + Scaled(4, scale);
+    l.margin = Scaled(12, scale);
+    l.gap = Scaled(6, scale);
+    l.buttonWidth = Scaled(75, scale);
+    l.buttonHeight = Scaled(25, scale);
+    const int itemHeight = l.lineHeight + Scaled(4, scale);
     const int rows =
         static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(answers.size(), 2), 12));
-    const int listHeight = itemHeight * rows + Scaled(4, scale);
-    const int innerWidth = std::max(widest, 2 * buttonWidth + gap + Scaled(120, scale));
-    const int clientWidth = innerWidth + 2 * margin;
-    const int listTop = margin + lineHeight + gap;
-    const int buttonTop = listTop + listHeight + margin;
-    const int clientHeight = buttonTop + buttonHeight + margin;
+    l.listHeight = itemHeight * rows + Scaled(4, scale);
+    l.innerWidth = std::max(widest, 2 * l.buttonWidth + l.gap + Scaled(120, scale));
+    l.clientWidth = l.innerWidth + 2 * l.margin;
+    l.listTop = l.margin + l.lineHeight + l.gap;
+    l.buttonTop = l.listTop + l.listHeight + l.margin;
+    l.clientHeight = l.buttonTop + l.buttonHeight + l.margin;
+    return l;
+}
 
+}  // namespace
+
+HWND ChoiceDialog::Create(const std::wstring& question, const std::vector<std::wstring>& answers,
+                          HFONT font, double scale) {
+    const ChoiceLayout l = LayOut(question, answers, font, scale);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-
+    const Placement frame = CentredFrame(l.clientWidth, l.clientHeight, style, exStyle);
     static const std::wstring title = ToWide(ui::texts::kAppTitle, CP_UTF8);
-    HWND window = RegisterClassOnce() ? CreateWindowExW(exStyle, kClassName, title.c_str(), style,
-                                                        x, y, width, height, nullptr, nullptr,
-                                                        GetModuleHandleW(nullptr), &dialog)
-                                      : nullptr;
+    HWND window = RegisterModalClass(kClassName, WindowProc)
+                      ? CreateWindowExW(exStyle, kClassName, title.c_str(), style, frame.x, frame.y,
+                                        frame.width, frame.height, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), this)
+                      : nullptr;
     if (window == nullptr) {
-        return std::nullopt;
+        return nullptr;
     }
     auto child = [&](const wchar_t* cls, const std::wstring& text, DWORD childStyle, int cx, int cy,
                      int cw, int ch, int id) {
@@ -92,42 +76,42 @@ std::optional<int> ChoiceDialog::Ask(const std::wstring& question,
         return control;
     };
     // The label just before the list, so that the list is named by it.
-    child(L"STATIC", question, SS_NOPREFIX, margin, margin, innerWidth, lineHeight, IDC_CHOICETEXT);
+    child(L"STATIC", question, SS_NOPREFIX, l.margin, l.margin, l.innerWidth, l.lineHeight,
+          IDC_CHOICETEXT);
     HWND list = child(L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                      margin, listTop, innerWidth, listHeight, IDC_CHOICELIST);
+                      l.margin, l.listTop, l.innerWidth, l.listHeight, IDC_CHOICELIST);
     static const std::wstring ok = ToWide(ui::texts::kOkButton, CP_UTF8);
     static const std::wstring cancel = ToWide(ui::backtest_texts::kCancelButton, CP_UTF8);
     child(L"BUTTON", ok, WS_TABSTOP | BS_DEFPUSHBUTTON,
-          clientWidth - margin - 2 * buttonWidth - gap, buttonTop, buttonWidth, buttonHeight, IDOK);
-    child(L"BUTTON", cancel, WS_TABSTOP | BS_PUSHBUTTON, clientWidth - margin - buttonWidth,
-          buttonTop, buttonWidth, buttonHeight, IDCANCEL);
+          l.clientWidth - l.margin - 2 * l.buttonWidth - l.gap, l.buttonTop, l.buttonWidth,
+          l.buttonHeight, IDOK);
+    child(L"BUTTON", cancel, WS_TABSTOP | BS_PUSHBUTTON, l.clientWidth - l.margin - l.buttonWidth,
+          l.buttonTop, l.buttonWidth, l.buttonHeight, IDCANCEL);
     for (const std::wstring& answer : answers) {
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(answer.c_str()));
     }
     SendMessageW(list, LB_SETCURSEL, 0, 0);
+    return window;
+}
 
+std::optional<int> ChoiceDialog::Ask(const std::wstring& question,
+                                     const std::vector<std::wstring>& answers, HFONT font,
+                                     double scale) {
+    ChoiceDialog dialog;
+    HWND window = dialog.Create(question, answers, font, scale);
+    if (window == nullptr) {
+        return std::nullopt;
+    }
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
-    SetFocus(list);
+    SetFocus(GetDlgItem(window, IDC_CHOICELIST));
 
-    MSG msg;
-    bool quit = false;
-    while (!dialog.done_) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            quit = got == 0;
-            break;
-        }
-        if (!IsDialogMessageW(window, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
+    const std::optional<int> quit = RunModalLoop(window, dialog.done_);
     if (dialog.hwnd_ != nullptr) {
         DestroyWindow(dialog.hwnd_);
     }
     if (quit) {
-        PostQuitMessage(static_cast<int>(msg.wParam));
+        PostQuitMessage(*quit);
     }
     return dialog.chosen_;
 }

@@ -28,7 +28,9 @@ class ChoiceDialog : public BaseWindow<ChoiceDialog> {
 
   private:
     ChoiceDialog() = default;
-    static bool RegisterClassOnce();
+    // The dialog's window and controls, centred on the screen; null when it cannot be made.
+    HWND Create(const std::wstring& question, const std::vector<std::wstring>& answers, HFONT font,
+                double scale);
     void OnCommand(int id, int code);
     void OnOk();
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "modal.h"
 #include "resource.h"
 #include "text.h"
 #include "tolvex/ui/layout.h"
@@ -12,52 +13,26 @@ namespace tolvex::win32 {
 
 using ui::Scaled;
 
-bool MessageBoxWindow::RegisterClassOnce() {
-    WNDCLASSEXW wc{};
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), kClassName, &wc)) {
-        return true;
-    }
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc) != 0;
-}
-
 void MessageBoxWindow::Show(HWND owner, const std::wstring& title, const std::wstring& text,
                             HFONT font, double scale, const bool& waitCursor) {
     MessageBoxWindow box(font, waitCursor);
 
-    // Measure the text to size the box around it.
-    RECT textRect{0, 0, 0, 0};
-    HDC dc = GetDC(nullptr);
-    const HGDIOBJ oldFont = SelectObject(dc, font);
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
-              DT_CALCRECT | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
-    ReleaseDC(nullptr, dc);
-
+    // The box is sized around its text.
+    const SIZE textSize = MeasureText(text, font, DT_NOPREFIX);
     const int margin = Scaled(16, scale);
     const int buttonWidth = Scaled(75, scale);
     const int buttonHeight = Scaled(25, scale);
-    const int clientWidth = std::max<int>(textRect.right + 2 * margin,
+    const int clientWidth = std::max<int>(textSize.cx + 2 * margin,
                                           std::max(buttonWidth + 2 * margin, Scaled(180, scale)));
-    const int clientHeight = margin + textRect.bottom + margin + buttonHeight + Scaled(12, scale);
+    const int clientHeight = margin + textSize.cy + margin + buttonHeight + Scaled(12, scale);
 
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exStyle = WS_EX_DLGMODALFRAME;
-    RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-
-    HWND window = RegisterClassOnce()
-                      ? CreateWindowExW(exStyle, kClassName, title.c_str(), style, x, y, width,
-                                        height, owner, nullptr, GetModuleHandleW(nullptr), &box)
+    const Placement frame = CentredFrame(clientWidth, clientHeight, style, exStyle);
+    HWND window = RegisterModalClass(kClassName, WindowProc)
+                      ? CreateWindowExW(exStyle, kClassName, title.c_str(), style, frame.x, frame.y,
+                                        frame.width, frame.height, owner, nullptr,
+                                        GetModuleHandleW(nullptr), &box)
                       : nullptr;
     if (window == nullptr) {
         // The message is never lost: the platform's own box shows it instead.
@@ -65,13 +40,13 @@ void MessageBoxWindow::Show(HWND owner, const std::wstring& title, const std::ws
         return;
     }
     HWND label = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
-                                 margin, margin, textRect.right, textRect.bottom, window,
+                                 margin, margin, textSize.cx, textSize.cy, window,
                                  reinterpret_cast<HMENU>(IDC_MSGTEXT), nullptr, nullptr);
     static const std::wstring ok = ToWide(ui::texts::kOkButton, CP_UTF8);
     HWND button = CreateWindowExW(
         0, L"BUTTON", ok.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-        (clientWidth - buttonWidth) / 2, margin + textRect.bottom + margin, buttonWidth,
-        buttonHeight, window, reinterpret_cast<HMENU>(IDOK), nullptr, nullptr);
+        (clientWidth - buttonWidth) / 2, margin + textSize.cy + margin, buttonWidth, buttonHeight,
+        window, reinterpret_cast<HMENU>(IDOK), nullptr, nullptr);
     SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
@@ -82,19 +57,7 @@ void MessageBoxWindow::Show(HWND owner, const std::wstring& title, const std::ws
     ShowWindow(window, SW_SHOW);
     SetFocus(button);
 
-    MSG msg;
-    bool quit = false;
-    while (!box.done_) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            quit = got == 0;
-            break;
-        }
-        if (!IsDialogMessageW(window, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
+    const std::optional<int> quit = RunModalLoop(window, box.done_);
     // Enable the owner before the box goes, so that the owner is activated again.
     if (ownerWasEnabled) {
         EnableWindow(owner, TRUE);
@@ -103,7 +66,7 @@ void MessageBoxWindow::Show(HWND owner, const std::wstring& title, const std::ws
         DestroyWindow(box.hwnd_);
     }
     if (quit) {
-        PostQuitMessage(static_cast<int>(msg.wParam));
+        PostQuitMessage(*quit);
     }
 }
 

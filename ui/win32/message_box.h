@@ -24,7 +24,6 @@ class MessageBoxWindow : public BaseWindow<MessageBoxWindow> {
 
   private:
     MessageBoxWindow(HFONT font, const bool& waitCursor) : font_(font), waitCursor_(waitCursor) {}
-    static bool RegisterClassOnce();
 
     HFONT font_;
     const bool& waitCursor_;

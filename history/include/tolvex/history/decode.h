@@ -38,6 +38,17 @@ std::size_t Utf8Length(std::string_view text, std::size_t i);
 /// Whether `text` is valid UTF-8 (fast for ASCII).
 bool IsUtf8(std::string_view text);
 
+/// Calls `each` with every character of `text` in turn as its UTF-8 bytes; a byte that starts
+/// no valid UTF-8 sequence is passed as U+FFFD.
+template <class Each>
+void ForEachCharacter(std::string_view text, Each&& each) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = Utf8Length(text, i);
+        each(n == 0 ? std::string_view("\xEF\xBF\xBD") : text.substr(i, n));
+        i += n == 0 ? 1 : n;
+    }
+}
+
 /// `text` with each byte that starts no valid UTF-8 sequence replaced by U+FFFD.
 std::string RepairUtf8(std::string_view text);
 
