@@ -40,13 +40,15 @@ wait_for() {
 clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
 
 # Starts Xvfb on a display number it picks itself (-displayfd, so that two runs never take the
-# same one) with the openbox window manager, and sets DISPLAY.
+# same one) with the openbox window manager, and sets DISPLAY. The server is told not to reset
+# when its last client leaves: a client connecting during such a reset (openbox right after the
+# xdpyinfo that saw the display answer) is refused.
 start_virtual_display() {
     local fifo number
     fifo=$(mktemp -u)
     mkfifo "$fifo"
     work_dirs+=("$fifo")
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
     local xvfb=$!
     pids+=("$xvfb")
     read -r -t "$wait_limit" number <"$fifo" || { echo "virtual-display.sh: Xvfb did not start" >&2; return 1; }
