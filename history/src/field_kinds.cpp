@@ -126,37 +126,10 @@ void SkipSpaces(std::string_view s, std::size_t& i) {
     }
 }
 
-std::optional<std::uint64_t> EnglishDate(std::string_view s) {
-    std::size_t i = 0;
-    SkipWeekday(s, i);
-    std::size_t j = i;
-    if (const auto m = MonthName(s, j)) {
-        // Jan 9, 2026
-        SkipSpaces(s, j);
-        const auto d = Digits(s, j, 1, 2);
-        if (!d) {
-            return std::nullopt;
-        }
-        if (j < s.size() && s[j] == ',') {
-            ++j;
-        }
-        SkipSpaces(s, j);
-        const auto y = Digits(s, j, 4, 4);
-        if (!y || !DateRestOk(s.substr(j))) {
-            return std::nullopt;
-        }
-        return MakeDate(*y, *m, *d);
-    }
-    // 9 Jan 2026
-    const auto d = Digits(s, i, 1, 2);
-    if (!d) {
-        return std::nullopt;
-    }
-    SkipSpaces(s, i);
-    const auto m = MonthName(s, i);
-    if (!m) {
-        return std::nullopt;
-    }
+// The end of an English date once its month and day are read: an optional comma, the
+// four-digit year and nothing more that belongs to a date.
+std::optional<std::uint64_t> EnglishYear(std::string_view s, std::size_t i, unsigned m,
+                                         unsigned d) {
     if (i < s.size() && s[i] == ',') {
         ++i;
     }
@@ -165,7 +138,27 @@ std::optional<std::uint64_t> EnglishDate(std::string_view s) {
     if (!y || !DateRestOk(s.substr(i))) {
         return std::nullopt;
     }
-    return MakeDate(*y, *m, *d);
+    return MakeDate(*y, m, d);
+}
+
+std::optional<std::uint64_t> EnglishDate(std::string_view s) {
+    std::size_t i = 0;
+    SkipWeekday(s, i);
+    std::size_t j = i;
+    if (const auto m = MonthName(s, j)) {
+        // Jan 9, 2026
+        SkipSpaces(s, j);
+        const auto d = Digits(s, j, 1, 2);
+        return d ? EnglishYear(s, j, *m, *d) : std::nullopt;
+    }
+    // 9 Jan 2026
+    const auto d = Digits(s, i, 1, 2);
+    if (!d) {
+        return std::nullopt;
+    }
+    SkipSpaces(s, i);
+    const auto m = MonthName(s, i);
+    return m ? EnglishYear(s, i, *m, *d) : std::nullopt;
 }
 
 // Three or four single digits joined by one repeated separator: the number of digits, or 0.

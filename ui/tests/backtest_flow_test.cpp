@@ -15,13 +15,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using tolvex::history::Order;
-using tolvex::history::ReadError;
-using tolvex::history::ReadErrorKind;
-using tolvex::ui::BacktestFlow;
-using tolvex::ui::ColumnChoice;
-using tolvex::ui::FlowResult;
-using tolvex::ui::NewFileStatus;
+using namespace tolvex::ui;
+using namespace tolvex::history;
 
 // Paths and the texts that name them as on POSIX: on Windows a test's "/h" is the current
 // drive's, "Z:\\h".

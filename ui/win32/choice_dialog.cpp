@@ -134,17 +134,12 @@ void ChoiceDialog::OnCommand(int id, int code) {
 }
 
 LRESULT ChoiceDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_COMMAND:
-            OnCommand(LOWORD(wParam), HIWORD(wParam));
-            return 0;
-        case DM_GETDEFID:
-            return MAKELRESULT(IDOK, DC_HASDEFID);
-        case WM_CLOSE:
-            done_ = true;
-            return 0;
-        default:
-            break;
+    if (const std::optional<LRESULT> answer = HandleModalMessage(message, done_)) {
+        return *answer;
+    }
+    if (message == WM_COMMAND) {
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }

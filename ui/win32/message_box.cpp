@@ -71,17 +71,15 @@ void MessageBoxWindow::Show(HWND owner, const std::wstring& title, const std::ws
 }
 
 LRESULT MessageBoxWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const std::optional<LRESULT> answer = HandleModalMessage(message, done_)) {
+        return *answer;
+    }
     switch (message) {
         case WM_COMMAND:
             // The button, Enter (the default button) and Esc (IDCANCEL) all close the box.
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
                 done_ = true;
             }
-            return 0;
-        case DM_GETDEFID:
-            return MAKELRESULT(IDOK, DC_HASDEFID);
-        case WM_CLOSE:
-            done_ = true;
             return 0;
         case WM_SETCURSOR:
             if (waitCursor_ && LOWORD(lParam) == HTCLIENT) {

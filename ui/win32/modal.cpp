@@ -54,4 +54,16 @@ std::optional<int> RunModalLoop(HWND window, const bool& done) {
     return std::nullopt;
 }
 
+std::optional<LRESULT> HandleModalMessage(UINT message, bool& done) {
+    switch (message) {
+        case DM_GETDEFID:
+            return MAKELRESULT(IDOK, DC_HASDEFID);
+        case WM_CLOSE:
+            done = true;
+            return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace tolvex::win32

@@ -30,4 +30,8 @@ Placement CentredFrame(int width, int height, DWORD style, DWORD exStyle);
 /// gone, so that the program still ends.
 std::optional<int> RunModalLoop(HWND window, const bool& done);
 
+/// The answer to the messages every such window takes alike: Enter means IDOK, and closing
+/// the window sets `done`. Empty for any other message.
+std::optional<LRESULT> HandleModalMessage(UINT message, bool& done);
+
 }  // namespace tolvex::win32

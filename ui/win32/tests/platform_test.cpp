@@ -13,17 +13,10 @@
 
 namespace {
 
+using namespace tolvex::win32;
+using namespace tolvex::win32::testing;
 using tolvex::ui::ShellFolderRead;
 using tolvex::ui::WriteStatus;
-using tolvex::win32::FromWide;
-using tolvex::win32::LogicCodePageFor;
-using tolvex::win32::ReadRegistryFolder;
-using tolvex::win32::ToWide;
-using tolvex::win32::WideOffsetOfByte;
-using tolvex::win32::WriteFileReplacing;
-using tolvex::win32::testing::ReadBytes;
-using tolvex::win32::testing::TempFolder;
-using tolvex::win32::testing::WriteBytes;
 
 constexpr UINT kChinese = 936;
 

@@ -25,15 +25,10 @@
 
 namespace {
 
+using namespace tolvex::win32;
+using namespace tolvex::win32::testing;
 using tolvex::ui::ControlKind;
 using tolvex::ui::ControlPlace;
-using tolvex::win32::FromWide;
-using tolvex::win32::MainWindow;
-using tolvex::win32::ToWide;
-using tolvex::win32::WindowText;
-using tolvex::win32::testing::ReadBytes;
-using tolvex::win32::testing::TempFolder;
-using tolvex::win32::testing::WriteBytes;
 
 // How long any wait of these tests may take, in milliseconds: enough for a two-core machine
 // whose cores are all busy with other work. A wait whose condition holds returns at once.
