@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <optional>
+#include <span>
 
 #include "text_scan.h"
 
@@ -13,6 +14,23 @@ namespace tolvex::history {
 using namespace detail;
 
 namespace {
+
+enum class End { Front, Back };
+
+// Removes the first of `affixes` that `s` starts (or ends) with; false when there is none.
+bool Drop(std::string_view& s, End end, std::span<const std::string_view> affixes) {
+    for (const std::string_view a : affixes) {
+        if (end == End::Front && StartsWith(s, a)) {
+            s.remove_prefix(a.size());
+            return true;
+        }
+        if (end == End::Back && EndsWith(s, a)) {
+            s.remove_suffix(a.size());
+            return true;
+        }
+    }
+    return false;
+}
 
 // Digits at s[i..] as a number, at most `max` of them; advances i.
 std::optional<unsigned> Digits(std::string_view s, std::size_t& i, std::size_t min,
@@ -219,21 +237,8 @@ bool IsAmount(std::string_view s) {
         "$", "\xC2\xA5", "\xEF\xBF\xA5", "\xE2\x82\xAC", "RMB", "US$"};
     static constexpr std::string_view kSuffixes[] = {"\xE5\x85\x83", "\xE4\xB8\x87", "\xE4\xBA\xBF",
                                                      " USD", " CNY"};
-    bool currency = false;
-    for (const auto p : kPrefixes) {
-        if (StartsWith(s, p)) {
-            s.remove_prefix(p.size());
-            currency = true;
-            break;
-        }
-    }
-    for (const auto p : kSuffixes) {
-        if (EndsWith(s, p)) {
-            s.remove_suffix(p.size());
-            currency = true;
-            break;
-        }
-    }
+    const bool prefixed = Drop(s, End::Front, kPrefixes);
+    const bool currency = Drop(s, End::Back, kSuffixes) || prefixed;
     while (!s.empty() && s.front() == ' ') {
         s.remove_prefix(1);
     }
@@ -487,18 +492,7 @@ bool IsPendingDraw(std::string_view v) {
     // dashes, question marks, stars: a cell kept for a draw to come
     static constexpr std::string_view kMarks[] = {"-", "\xE2\x80\x94", "\xE2\x80\x93", "?",
                                                   "*", "\xEF\xBC\x9F", "\xEF\xBC\x8D"};
-    while (!v.empty()) {
-        bool found = false;
-        for (const auto m : kMarks) {
-            if (StartsWith(v, m)) {
-                v.remove_prefix(m.size());
-                found = true;
-                break;
-            }
-        }
-        if (!found) {
-            break;
-        }
+    while (Drop(v, End::Front, kMarks)) {
     }
     if (v.empty()) {
         return true;

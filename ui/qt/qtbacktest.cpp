@@ -12,6 +12,7 @@
 
 #include "choicedialog.h"
 #include "qtdesktop.h"
+#include "tolvex/ui/texts.h"
 #include "tolvex/version.h"
 
 namespace tolvex::qt {

@@ -11,6 +11,7 @@
 #include "desktop.h"
 #include "message_box.h"
 #include "text.h"
+#include "tolvex/ui/texts.h"
 #include "tolvex/version.h"
 
 namespace tolvex::win32 {

@@ -17,21 +17,6 @@ namespace tolvex::ui {
 
 // Texts that cross these interfaces are UTF-8; paths are the platform's own.
 
-/// The words of the backtest's dialogs, the same in every front end.
-namespace backtest_texts {
-inline constexpr std::string_view kOpenTitle = "选择开奖历史文件";
-inline constexpr std::string_view kHistoryFiles = "开奖历史";  ///< *.txt and *.csv
-inline constexpr std::string_view kTextFiles = "文本文件";
-inline constexpr std::string_view kCsvFiles = "CSV 文件";
-inline constexpr std::string_view kAllFiles = "所有文件";
-inline constexpr std::string_view kColumnQuestion = "有几列都可能是开奖号码。哪一列是开奖号码？";
-inline constexpr std::string_view kOrderQuestion = "文件中看不出开奖的先后。各行的顺序是：";
-inline constexpr std::string_view kOldestFirst = "从旧到新（第一行是最早的一期）";
-inline constexpr std::string_view kNewestFirst = "从新到旧（第一行是最新的一期）";
-inline constexpr std::string_view kCancelButton = "取消";
-inline constexpr std::string_view kOneFileOnly = "一次只能回测一个开奖历史文件。";
-}  // namespace backtest_texts
-
 /// What writing a new file came to.
 enum class NewFileStatus {
     Written,      ///< the file holds every byte
