@@ -17,8 +17,12 @@ bt_verdict() { grep -ao '<p lang="zh-CN">回测[^<]*' "$1" 2>/dev/null | head -1
 bt_focused_title() { xdotool getwindowfocus getwindowname 2>/dev/null; }
 bt_focused_is() { [[ $(bt_focused_title) == "$1" ]]; }
 # Whether a tolvex.exe still runs. The program itself is looked for, not the process the test
-# started: `wine start` of a shortcut does not wait for the program it starts.
-bt_running() { ps -eo stat=,args= | grep -v '^Z' | grep -qi 'tolvex\.exe'; }
+# started: `wine start` of a shortcut does not wait for the program it starts. One awk reads
+# the whole list: `ps | grep -q` stops reading at the first match, and under pipefail the
+# SIGPIPE that kills the writer of a list longer than a pipe's buffer reads as "not running".
+bt_running() {
+    ps -eo stat=,args= | awk '$1 !~ /^Z/ && tolower($0) ~ /tolvex\.exe/ { found = 1 } END { exit !found }'
+}
 bt_gone() { ! bt_running; }
 bt_ended_or_box() { bt_gone || bt_focused_is Tolvex; }
 # Once the page is there: the box that says where it is (when no browser took the page) is
