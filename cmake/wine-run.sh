@@ -3,7 +3,10 @@
 # The prefix is $WINEPREFIX when set, else wineprefix/ in the build folder above the program (or
 # above the current folder, for one of Wine's own programs such as reg).
 # The locale defaults to zh_CN.UTF-8, which gives Wine the Chinese ANSI code page 936.
-set -euo pipefail
+set -Eeuo pipefail
+# A run that stops before Wine starts says where: a test that fails at once with no output
+# otherwise cannot tell this script's failure from Wine's.
+trap 'echo "wine-run.sh: stopped at line $LINENO with status $?" >&2' ERR
 program=$1
 shift
 if [[ -z "${WINEPREFIX:-}" ]]; then
