@@ -177,11 +177,52 @@ TEST(Names, DrawAndOtherColumns) {
     }
 }
 
+// English dates: month first or day first, with or without the comma and the weekday; the
+// year has four digits and nothing but a time may follow.
+TEST(Keys, EnglishDates) {
+    const auto jan9 = DateKey("2026-01-09");
+    ASSERT_TRUE(jan9.has_value());
+    const struct {
+        const char* text;
+        bool same;  // the key of 2026-01-09; otherwise no date at all
+    } cases[] = {
+        {"Jan 9, 2026", true},    {"Jan 9 2026", true},    {"January 09,2026", true},
+        {"9 Jan 2026", true},     {"9 Jan, 2026", true},   {"Friday, 9 January 2026", true},
+        {"Fri Jan 9 2026", true}, {"Jan 9, 26", false},    {"Jan, 2026", false},
+        {"9 2026", false},        {"Jan 32, 2026", false}, {"Jan 9, 2026 357", false},
+        {"9 Jan", false},         {"Jan 9, 20261", false},
+    };
+    for (const auto& c : cases) {
+        const auto key = DateKey(c.text);
+        if (c.same) {
+            EXPECT_EQ(key, jan9) << c.text;
+        } else {
+            EXPECT_FALSE(key.has_value()) << c.text;
+        }
+    }
+}
+
+// A currency sign before, a unit after, or both; neither alone makes an amount.
+TEST(ClassifyField, CurrencyMarks) {
+    const struct {
+        const char* value;
+        FieldKind kind;
+    } cases[] = {
+        {"US$ 1,000", FieldKind::Amount}, {"¥1,040元", FieldKind::Amount},
+        {"1,040 CNY", FieldKind::Amount}, {"RMB500", FieldKind::Amount},
+        {"3万", FieldKind::Amount},       {"$", FieldKind::Text},
+        {"元", FieldKind::Text},          {"$元", FieldKind::Text},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClassifyField(c.value), c.kind) << c.value;
+    }
+}
+
 TEST(IsPendingDraw, CellsOfADrawToCome) {
-    for (const char* v : {"", "待开奖", "未开奖", "-", "—", "--", "?", "pending"}) {
+    for (const char* v : {"", "待开奖", "未开奖", "-", "—", "--", "?", "pending", "—？－*"}) {
         EXPECT_TRUE(IsPendingDraw(v)) << v;
     }
-    for (const char* v : {"357", "3 5 7", "42", "2024-01-09", "-3"}) {
+    for (const char* v : {"357", "3 5 7", "42", "2024-01-09", "-3", "--?7"}) {
         EXPECT_FALSE(IsPendingDraw(v)) << v;
     }
     EXPECT_TRUE(IsPendingWord("待开奖"));
