@@ -28,5 +28,17 @@ mkdir -p "$(dirname "$WINEPREFIX")"
         wine wineboot -i >/dev/null 2>&1
         wineserver -w
     fi
+    # One wineserver for a whole run of tests. The one Wine starts by itself ends the moment
+    # its last program ends (Debian runs it with -p0), and a program that connects just then
+    # loses its connection as the server closes ("recvmsg: Connection reset by peer"). This
+    # one waits a minute for the next program; when a server already runs for the prefix, the
+    # start ends at once with status 2 and that server stays. The server's own programs
+    # (services, the desktop) live as long as it and keep the output of the program that
+    # started them open, and a test runner waits for that output to end: a new server gets
+    # them from a program whose output goes nowhere (rundll32 makes a window, which starts
+    # the desktop). Neither keeps the lock.
+    if wineserver -p60 </dev/null >/dev/null 2>&1 9>&-; then
+        wine rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 9>&- || true
+    fi
 ) 9>"$WINEPREFIX.lock"
 exec wine "$program" "$@"
