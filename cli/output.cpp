@@ -1,6 +1,7 @@
 // output.cpp - replacing the --output file once the report is complete; the page's time.
 #include "output.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -22,6 +23,24 @@ namespace {
 
 #ifdef _WIN32
 constexpr const char* kFolderSeparators = "/\\:";
+
+// Puts `from` in the place of `to`. Another program may hold `to` for a moment: a second run
+// replacing the same report (between its own replace and closing the file), or a scanner or
+// indexer reading it. Such a replace is tried again for a few seconds before it is a failure.
+DWORD ReplaceWithin(const std::filesystem::path& from, const std::filesystem::path& to) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    DWORD pause_ms = 1;
+    while (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+            std::chrono::steady_clock::now() >= deadline) {
+            return error;
+        }
+        Sleep(pause_ms);
+        pause_ms = std::min<DWORD>(pause_ms * 2, 50);
+    }
+    return ERROR_SUCCESS;
+}
 #else
 constexpr const char* kFolderSeparators = "/";
 #endif
@@ -74,8 +93,8 @@ bool OutputFile::Commit() {
         return false;
     }
 #ifdef _WIN32
-    if (!MoveFileExW(temporary_.c_str(), FilePath(target_).c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        reason_ = "cannot replace it (Windows error " + std::to_string(GetLastError()) + ")";
+    if (const DWORD error = ReplaceWithin(temporary_, FilePath(target_)); error != ERROR_SUCCESS) {
+        reason_ = "cannot replace it (Windows error " + std::to_string(error) + ")";
         return false;
     }
 #else

@@ -1,10 +1,12 @@
 // system_test.cpp - files by UTF-8 names, the replaced output file, text for the console.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "output.h"
 #include "system.h"
@@ -118,6 +120,42 @@ TEST(Console, OnlyAConsoleTakesWideText) {
     EXPECT_EQ(tolvex::cli::WideText("\xE6\x9C\x9F\xE5\x8F\xB7 \xEB\xB3\xB4 \xF0\x9F\x8E\xB2"),
               L"\u671F\u53F7 \uBCF4 \U0001F3B2");
     EXPECT_EQ(tolvex::cli::WideText("a\xFF"), L"a\uFFFD");
+}
+
+// A report another program holds open for a moment (as a second run does while it replaces the
+// same report) is replaced once it is let go; one held throughout is a failure that says why.
+TEST(OutputFile, WaitsForAReportHeldForAMoment) {
+    Scratch scratch("tolvex-cli-held-test");
+    const std::string target = scratch.Utf8("report.html");
+    std::ofstream(FilePath(target)) << "earlier";
+    for (const bool let_go : {true, false}) {
+        SCOPED_TRACE(let_go ? "held for a moment" : "held throughout");
+        const HANDLE held = CreateFileW(FilePath(target).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        OutputFile output;
+        ASSERT_TRUE(output.Open(target)) << output.Error();
+        output.stream() << "new";
+        std::thread holder([&] {
+            if (let_go) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                CloseHandle(held);
+            }
+        });
+        const bool committed = output.Commit();
+        holder.join();
+        if (let_go) {
+            EXPECT_TRUE(committed) << output.Error();
+            EXPECT_EQ(Contents(target), "new");
+        } else {
+            CloseHandle(held);
+            EXPECT_FALSE(committed);
+            EXPECT_NE(output.Error().find("cannot replace it (Windows error "), std::string::npos)
+                << output.Error();
+            EXPECT_EQ(Contents(target), "new");  // from the run before; this one's is gone
+        }
+    }
+    EXPECT_EQ(scratch.Files(), 1u);
 }
 #endif
 
