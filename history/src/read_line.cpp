@@ -131,6 +131,7 @@ HistoryReader::LineResult HistoryReader::ReadDraws(std::string_view text, std::u
     const Layout& layout = info_.layout;
     pending_.clear();
     pending_pos_ = 0;
+    pending_padded_ = 0;
     for (const DrawColumn& d : layout.draws) {
         int value = -1;
         if (d.width == 1) {
@@ -139,9 +140,7 @@ HistoryReader::LineResult HistoryReader::ReadDraws(std::string_view text, std::u
             value = draw ? *draw : -1;
             if (!draw && d.pad && !v.empty() && v.size() <= 2 && AllDigitsText(v)) {
                 value = std::stoi(std::string(v));
-                if (info_.padded++ == 0) {
-                    info_.padded_first = number;
-                }
+                ++pending_padded_;
             }
         } else {
             value = 0;

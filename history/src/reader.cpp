@@ -389,6 +389,12 @@ bool HistoryReader::Next(HistoryDraw& draw) {
             const LineResult result = ReadLine(text, number, reason);
             if (result == LineResult::Read) {
                 ++info_.data_lines;
+                // padding is counted only for lines that give draws, not for those that then
+                // turn out not to fit
+                if (pending_padded_ > 0 && info_.padded == 0) {
+                    info_.padded_first = number;
+                }
+                info_.padded += pending_padded_;
                 draw = pending_[pending_pos_++];
                 Keep(draw);
                 return true;

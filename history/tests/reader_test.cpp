@@ -552,6 +552,25 @@ TEST(HistoryReader, SaysWhatItSkippedAndPadded) {
               "read as written, oldest first; give --newest-first if that is wrong");
 }
 
+// Padding is counted for the draws read, not for lines then skipped as repeats or as not fitting.
+TEST(HistoryReader, CountsPaddingOnlyForDrawsRead) {
+    const struct {
+        std::string input;
+        std::uint64_t padded, first;
+    } cases[] = {
+        {"期号\t开奖号码\n2024001\t42\n2024001\t42\n2024002\t357\n", 1, 2},
+        {"期号,开奖号码\n2024001,357\n2024002,42\n2024003,456\n2024004,789\n2023999,7\n"
+         "2024005,42\n",
+         2, 3},
+    };
+    for (const auto& c : cases) {
+        const Read r = ReadAll(c.input, {.skip_invalid = true});
+        ASSERT_EQ(r.error, "") << c.input;
+        EXPECT_EQ(r.info.padded, c.padded) << c.input;
+        EXPECT_EQ(r.info.padded_first, c.first) << c.input;
+    }
+}
+
 TEST(HistoryReader, NoteOnSkippedLinesAgreesWithTheirCount) {
     const struct {
         std::string input, note;

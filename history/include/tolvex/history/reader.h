@@ -230,6 +230,7 @@ class HistoryReader {
     std::vector<std::string> labels_;
     std::vector<HistoryDraw> pending_;
     std::size_t pending_pos_ = 0;
+    std::size_t pending_padded_ = 0;  // draws of pending_ written without their leading zeros
     std::optional<std::uint64_t> last_key_;
     std::uint64_t last_key_line_ = 0;
     // The last lines' issue numbers and draws, to know a line repeated where pages overlap.
