@@ -76,8 +76,8 @@ key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolvex'
 # busy.
 wine_program=$(type -P wine)
 wine() { timeout $((5 * wait_limit)) "$wine_program" "$@"; }
-# The prefix, and one wineserver with its session for the whole step, as for the tests.
-cmake/wine-run.sh cmd /c exit
+wine wineboot -i >/dev/null 2>&1
+wineserver -w
 backtest_setup
 
 clipboard_holds() { [[ $(clipboard | tr -d '\r') == "$1" ]]; }
