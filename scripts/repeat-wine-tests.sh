@@ -32,7 +32,8 @@ for ((run = 1; run <= runs; run++)); do
     else
         failed=$((failed + 1))
         echo "run $run: FAILED in $((SECONDS - start)) s"
-        grep -a -A3 -E '\*\*\*(Failed|Timeout|Exception)' "$work/run-$run.log" || true
+        grep -a -E '\*\*\*(Failed|Timeout|Exception)|FAIL |exit status|stderr|wine client|wine-run.sh' \
+            "$work/run-$run.log" || true
     fi
 done
 echo "repeat-wine-tests.sh: $failed of $runs runs failed"
