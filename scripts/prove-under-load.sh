@@ -30,12 +30,9 @@ for ((run = 1; run <= qt_runs; run++)); do
     fi
 done
 
-# The Win32 window tests as 30-mingw.sh runs them: code page 936, the build's own Wine prefix,
-# a virtual display of their own.
-export LC_ALL=zh_CN.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPREFIX="$PWD/build/mingw/wineprefix"
-trap 'wineserver -k 2>/dev/null || true; stop_started' EXIT
-start_virtual_display
+# The Win32 window tests as 30-mingw.sh runs them, on a virtual display of their own.
+source scripts/lib/wine-tests.sh
+start_wine_tests
 win32_passed=0
 for ((run = 1; run <= win32_runs; run++)); do
     if ctest --test-dir build/mingw -L gui --output-on-failure >"$work/win32-$run.log" 2>&1; then

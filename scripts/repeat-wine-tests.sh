@@ -15,11 +15,9 @@ runs=${1:-20}
 source scripts/lib/virtual-display.sh
 source scripts/lib/cpu-hog.sh
 new_work_dir
+source scripts/lib/wine-tests.sh
 [[ -z "${2:-}" ]] || start_cpu_hog
-export LC_ALL=zh_CN.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPREFIX="$PWD/build/mingw/wineprefix"
-trap 'wineserver -k 2>/dev/null || true; stop_started' EXIT
-start_virtual_display
+start_wine_tests
 
 failed=0
 for ((run = 1; run <= runs; run++)); do
