@@ -76,8 +76,8 @@ key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolvex'
 # busy.
 wine_program=$(type -P wine)
 wine() { timeout $((5 * wait_limit)) "$wine_program" "$@"; }
-wine wineboot -i >/dev/null 2>&1
-wineserver -w
+# The prefix, and one wineserver with its session for the whole step, as for the tests.
+cmake/wine-run.sh cmd /c exit
 backtest_setup
 
 clipboard_holds() { [[ $(clipboard | tr -d '\r') == "$1" ]]; }

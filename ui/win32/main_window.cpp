@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "accessibility.h"
+#include "modal.h"
 #include "resource.h"
 #include "text.h"
 #include "tolvex/ui/layout.h"
@@ -518,6 +519,7 @@ int RunProgram(int showCommand) {
     if (!window.Create(showCommand)) {
         return 1;
     }
+    const LoopWake wake;
     MSG msg;
     BOOL got;
     while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {

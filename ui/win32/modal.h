@@ -25,6 +25,21 @@ struct Placement {
 /// centred on the screen.
 Placement CentredFrame(int width, int height, DWORD style, DWORD exStyle);
 
+/// While it lives, and only under Wine, the thread's message loop wakes twice a second. Wine
+/// now and then leaves the window manager's first events for a new window unread until the
+/// next input comes (the window then shows inactive and takes no keys until the mouse moves);
+/// each wake reads them. On Windows it does nothing.
+class LoopWake {
+public:
+    LoopWake();
+    ~LoopWake();
+    LoopWake(const LoopWake&) = delete;
+    LoopWake& operator=(const LoopWake&) = delete;
+
+private:
+    UINT_PTR timer_ = 0;
+};
+
 /// Runs messages, the dialog keys (Tab, Enter, Esc) handled for `window`, until `done` is set.
 /// The exit code when a WM_QUIT came meanwhile: the caller posts it again once its window is
 /// gone, so that the program still ends.
