@@ -30,13 +30,13 @@ Placement CentredFrame(int width, int height, DWORD style, DWORD exStyle);
 /// next input comes (the window then shows inactive and takes no keys until the mouse moves);
 /// each wake reads them. On Windows it does nothing.
 class LoopWake {
-public:
+  public:
     LoopWake();
     ~LoopWake();
     LoopWake(const LoopWake&) = delete;
     LoopWake& operator=(const LoopWake&) = delete;
 
-private:
+  private:
     UINT_PTR timer_ = 0;
 };
 
