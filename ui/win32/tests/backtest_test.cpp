@@ -13,6 +13,7 @@
 #include "backtest_desktop.h"
 #include "choice_dialog.h"
 #include "message_box.h"
+#include "modal.h"
 #include "resource.h"
 #include "text.h"
 #include "win32_test_util.h"
@@ -30,9 +31,11 @@ struct Seen {
     std::wstring ok, cancel;
 };
 
-// Waits (up to 10 s) for a shown window of class `cls` in this process.
+using tolvex::win32::testing::kWaitLimitMs;
+
+// Waits (up to the tests' limit) for a shown window of class `cls` in this process.
 HWND WaitForWindow(const wchar_t* cls) {
-    for (int waited = 0; waited < 10000; waited += 10) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < kWaitLimitMs;) {
         HWND window = FindWindowW(cls, nullptr);
         if (window != nullptr && IsWindowVisible(window)) {
             return window;
@@ -109,6 +112,32 @@ INSTANTIATE_TEST_SUITE_P(Keys, ChoiceKeys,
                                            KeyCase{"EscapeCancels", {VK_DOWN, VK_ESCAPE}, -1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Under Wine the loops of the program's windows wake by themselves, so that events Wine left
+// unread are read without new input; the wake ends with its owner.
+TEST(LoopWake, WakesTheThreadWhileItLives) {
+    const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    MSG msg;
+    const auto wokeWithin = [&msg](DWORD limitMs) {
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < limitMs;) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_TIMER);
+            while (PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+                if (msg.hwnd == nullptr) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    {
+        const tolvex::win32::LoopWake wake;
+        EXPECT_EQ(wokeWithin(wine ? kWaitLimitMs : 1500), wine);
+    }
+    // One that came as the wake ended may still wait; after it, none for twice the period.
+    while (PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+    }
+    EXPECT_FALSE(wokeWithin(1000));
+}
+
 // A history file as the argument: the page beside it, under a new name each time; the box
 // that says where (no browser in the test's Wine prefix) is answered. No argument: the window.
 TEST(BacktestArguments, FileWritesThePageBesideIt) {
@@ -121,9 +150,11 @@ TEST(BacktestArguments, FileWritesThePageBesideIt) {
     EXPECT_FALSE(tolvex::win32::RunBacktestFor({}).has_value());
     for (const wchar_t* page : {L"\\开奖-回测.html", L"\\开奖-回测-2.html"}) {
         std::atomic<bool> boxSeen = false;
-        std::thread closer([&boxSeen] {
+        std::atomic<bool> finished = false;
+        std::thread closer([&boxSeen, &finished] {
             // A browser may open the page instead; then there is no box to close.
-            for (int waited = 0; waited < 3000 && !boxSeen; waited += 10) {
+            for (const DWORD start = GetTickCount();
+                 !boxSeen && !finished && GetTickCount() - start < kWaitLimitMs;) {
                 if (HWND box = FindWindowW(tolvex::win32::MessageBoxWindow::kClassName, nullptr);
                     box != nullptr && IsWindowVisible(box)) {
                     boxSeen = true;
@@ -133,6 +164,7 @@ TEST(BacktestArguments, FileWritesThePageBesideIt) {
             }
         });
         EXPECT_EQ(tolvex::win32::RunBacktestFor({history}), 0);
+        finished = true;
         closer.join();
         std::ifstream written(std::filesystem::path(folder.Path() + page), std::ios::binary);
         std::string content((std::istreambuf_iterator<char>(written)), {});

@@ -1,4 +1,4 @@
-// win32_test_util.h - helpers shared by the Win32 tests: temporary folders and file bytes.
+// win32_test_util.h - what the Win32 tests share: the wait limit, temporary folders, file bytes.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +7,10 @@
 #include <string>
 
 namespace tolvex::win32::testing {
+
+/// How long any wait of the window tests may take, in milliseconds: enough for a two-core
+/// machine whose cores are all busy with other work. A wait whose condition holds returns at once.
+constexpr DWORD kWaitLimitMs = 60000;
 
 /// A fresh empty folder under the temporary folder, removed with its files on destruction.
 class TempFolder {

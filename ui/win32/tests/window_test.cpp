@@ -30,10 +30,6 @@ using namespace tolvex::win32::testing;
 using tolvex::ui::ControlKind;
 using tolvex::ui::ControlPlace;
 
-// How long any wait of these tests may take, in milliseconds: enough for a two-core machine
-// whose cores are all busy with other work. A wait whose condition holds returns at once.
-constexpr DWORD kWaitLimitMs = 60000;
-
 constexpr wchar_t kShellFolders[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
