@@ -18,16 +18,8 @@ source scripts/lib/virtual-display.sh
 source scripts/lib/cpu-hog.sh
 source scripts/lib/windows-backtest.sh
 new_work_dir
-export LC_ALL=zh_CN.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX=$work/prefix
-export HOME=$work/home
-mkdir -p "$HOME"
-start_virtual_display
+bt_start_wine
 [[ -z "${2:-}" ]] || start_cpu_hog
-wine_program=$(type -P wine)
-wine() { timeout $((5 * wait_limit)) "$wine_program" "$@"; }
-wine wineboot -i >/dev/null 2>&1
-wineserver -w
-backtest_setup
 trap 'wineserver -k 2>/dev/null || true; stop_started' EXIT
 
 dir=$work/bt

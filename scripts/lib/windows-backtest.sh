@@ -1,6 +1,22 @@
-# windows-backtest.sh - sourced by 60-windows.sh: the backtest of tolvex.exe under Wine, driven
-# as a player would. Needs `wine` (with its time limit), `work`, the display, checks.sh; the
-# stand-in xdg-open it puts first on PATH records any page Wine hands to the Linux side.
+# windows-backtest.sh - sourced by 60-windows.sh and repeat-backtest-box.sh: Wine for the step,
+# and the backtest of tolvex.exe under it, driven as a player would. Needs `work`,
+# virtual-display.sh, checks.sh; the stand-in xdg-open it puts first on PATH records any page
+# Wine hands to the Linux side.
+
+# A Wine of the step's own under $work (prefix, home, Chinese code page) on a virtual display,
+# with one wineserver kept for the whole step as for the tests. Every Wine program has a time
+# limit: an installer that waits on a box it should not show fails the step instead of holding
+# it. The limit leaves room for a machine whose cores are all busy.
+bt_start_wine() {
+    export LC_ALL=zh_CN.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX=$work/prefix
+    export HOME=$work/home
+    mkdir -p "$HOME"
+    start_virtual_display
+    wine_program=$(type -P wine)
+    wine() { timeout $((5 * wait_limit)) "$wine_program" "$@"; }
+    cmake/wine-run.sh cmd /c exit
+    backtest_setup
+}
 
 backtest_setup() {
     mkdir -p "$work/bt-bin"

@@ -59,26 +59,13 @@ for file in "$work"/signed/unzipped/*/*.exe "$work/signed/${setup##*/}"; do
 done
 echo "ok   signed with a throwaway certificate: the programs and the setup program verify"
 
-# Under Wine: a prefix and a home of the test's own, Chinese code page, a virtual display.
-export LC_ALL=zh_CN.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX=$work/prefix
-export HOME=$work/home
-mkdir -p "$HOME"
-start_virtual_display
+bt_start_wine
 users=$WINEPREFIX/drive_c/users/$(id -un)
 instdir=$users/AppData/Local/Programs/Tolvex
 startmenu="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tolvex.lnk"
 desktop=$users/Desktop/Tolvex.lnk
 backtest_link="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/回测报告 (Tolvex).lnk"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolvex'
-
-# Every Wine program has a time limit: an installer that waits on a box it should not show
-# fails the step instead of holding it. The limit leaves room for a machine whose cores are all
-# busy.
-wine_program=$(type -P wine)
-wine() { timeout $((5 * wait_limit)) "$wine_program" "$@"; }
-# The prefix, and one wineserver with its session for the whole step, as for the tests.
-cmake/wine-run.sh cmd /c exit
-backtest_setup
 
 clipboard_holds() { [[ $(clipboard | tr -d '\r') == "$1" ]]; }
 probe() { wine "$probe" "$@" 2>/dev/null || true; }

@@ -36,14 +36,10 @@ Placement CentredFrame(int width, int height, DWORD style, DWORD exStyle) {
                      (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2, outerWidth, outerHeight};
 }
 
-namespace {
-
 bool RunsUnderWine() {
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
-
-}  // namespace
 
 // A thread timer: its WM_TIMER has no window and no procedure, so dispatching it does nothing.
 LoopWake::LoopWake() : timer_(RunsUnderWine() ? SetTimer(nullptr, 0, 500, nullptr) : 0) {}

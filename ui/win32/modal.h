@@ -25,6 +25,9 @@ struct Placement {
 /// centred on the screen.
 Placement CentredFrame(int width, int height, DWORD style, DWORD exStyle);
 
+/// Whether the program runs under Wine (its ntdll names its version) rather than on Windows.
+bool RunsUnderWine();
+
 /// While it lives, and only under Wine, the thread's message loop wakes twice a second. Wine
 /// now and then leaves the window manager's first events for a new window unread until the
 /// next input comes (the window then shows inactive and takes no keys until the mouse moves);

@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(Keys, ChoiceKeys,
 // Under Wine the loops of the program's windows wake by themselves, so that events Wine left
 // unread are read without new input; the wake ends with its owner.
 TEST(LoopWake, WakesTheThreadWhileItLives) {
-    const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    const bool wine = tolvex::win32::RunsUnderWine();
     MSG msg;
     const auto wokeWithin = [&msg](DWORD limitMs) {
         for (const DWORD start = GetTickCount(); GetTickCount() - start < limitMs;) {
